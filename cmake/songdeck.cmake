@@ -117,3 +117,17 @@ function(sd_host_tool name)
   add_custom_target(host_${name} DEPENDS "${exe}")
   set(${name}_EXE "${exe}" PARENT_SCOPE)
 endfunction()
+
+# The player's own Windows sources are gathered from every folder into one library,
+# sd_player (made in app/), so that verbs, windows and engines may call each other.
+function(sd_player_sources)
+  if(NOT SONGDECK_WIN32)
+    return()
+  endif()
+  foreach(f ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY SD_PLAYER_SOURCES "${CMAKE_CURRENT_SOURCE_DIR}/${f}")
+  endforeach()
+endfunction()
+function(sd_player_libs)
+  set_property(GLOBAL APPEND PROPERTY SD_PLAYER_LIBS ${ARGN})
+endfunction()

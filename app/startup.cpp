@@ -1,0 +1,101 @@
+#include "app/startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "core/commands.h"
+#include "core/instance.h"
+#include "core/paths.h"
+#include "setup/registry_record.h"
+#include "shell/main_form.h"
+#include "shell/option.h"
+#include "ui/app.h"
+
+namespace sd {
+
+namespace {
+bool g_shuttingDown = false;
+bool g_secondInstance = false;
+bool g_firstRun = false;
+
+std::unique_ptr<TOption> g_optionObject;
+
+// Stage 1: the shared objects, before the main window exists. Returns false in a second
+// instance, which then ends without touching any of the player's files.
+bool InitSharedObjects(const std::string& programFile, const std::vector<std::string>& args) {
+  // The system mixer object is created here, before everything else, once the mixer exists.
+  if (ForwardToRunningInstance(args)) {
+    g_secondInstance = true;
+    return false;
+  }
+  g_firstRun = false;
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+  ui::Application& app = ui::Application::Get();
+  app.SetIcon(LoadIconA(GetModuleHandleA(nullptr), "AIcon"));
+  Paths() = MakePaths(programFile);
+  app.SetTitle(kAppTitle);
+
+  // Created in this order: information display, lyrics renderer (once they exist), then
+  // the play options object.
+  g_optionObject = std::make_unique<TOption>();
+  SetOption(g_optionObject.get());
+  // Then: the dropped-files hook and the hotkeys' deactivation handler; the skin with its
+  // mouse callbacks; the library; the engine manager; the hotkey manager; the CD engine;
+  // the spectrum object. Then the library is loaded and the fresh-selection flag set.
+
+  // Version check and restore; the current song is reselected here once the library exists,
+  // the spectrum engine loaded and the plug-in folder rescanned.
+  g_firstRun = WriteVersionRecord(Paths().ProgramFile, Paths().AppFolder);
+  if (g_firstRun) {
+    ExecCommand("#About");
+    // The recording source for the spectrum is chosen here once the mixer exists.
+  }
+  // The player's own four file types are registered here with the associations.
+  return true;
+}
+
+void FinalizeSharedObjects() {
+  g_shuttingDown = true;
+  // The information display is put on hold and the lyrics timer stopped; then the open
+  // secondary windows close in their fixed order (hotkeys, tag editor, sites, equaliser,
+  // file manager, lyrics, lyrics editor, quick select, volume, categoriser, spectrum,
+  // HTML export, options, video).
+  SetOption(nullptr);
+  g_optionObject.reset();  // saves the options
+  // Then the spectrum object and the skin; the library (stop adding, abort, stop the
+  // folder search, flush queued tags, save); the hotkey manager, the engine manager, the
+  // CD engine, the information display and the lyrics renderer.
+  ResetRegistryKey(Paths().ProgramFile);
+  Paths() = AppPaths();
+}
+}  // namespace
+
+bool ShuttingDown() { return g_shuttingDown; }
+bool SecondInstance() { return g_secondInstance; }
+bool FirstRun() { return g_firstRun; }
+
+int RunPlayer(const std::string& programFile, const std::vector<std::string>& args) {
+  if (!InitSharedObjects(programFile, args)) return 0;
+
+  // Stage 2: the main program.
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  int code = 0;
+  {
+    MainForm main;
+    if (main.CreateMain()) {
+      for (const std::string& a : args) {
+        ExecCommand("#AddFile", a);
+        // The first playable argument starts playing once the library reports what it added.
+      }
+      Option()->LoadOptions();
+      code = ui::Application::Get().Run();
+    }
+  }
+  FinalizeSharedObjects();
+  return code;
+}
+
+}  // namespace sd

@@ -1,0 +1,19 @@
+// Start-up and shutdown of the player, in their fixed order.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace sd {
+
+// The whole run of the program with its command-line arguments; returns the exit code.
+int RunPlayer(const std::string& programFile, const std::vector<std::string>& args);
+
+// Set at the start of shutdown: display code does nothing while it is set.
+bool ShuttingDown();
+// Set when this process found a running player: the rest of start-up and all of shutdown
+// do nothing.
+bool SecondInstance();
+// The first start of this version (from the registry record).
+bool FirstRun();
+
+}  // namespace sd

@@ -1,0 +1,34 @@
+// Handlers of the verbs whose work is built, one per verb, grouped by what they act on.
+#pragma once
+#include <string>
+
+namespace sd::verbs {
+
+// Main window and sound.
+void CenterWindow(const std::string&);
+void VolCenter(const std::string&);
+void VolLeft(const std::string&);
+void VolRight(const std::string&);
+void Silent(const std::string&);
+void SoundDown(const std::string&);
+void SoundUp(const std::string&);
+void Minimize(const std::string&);
+void Normal(const std::string&);
+void Exit(const std::string&);
+void Search(const std::string&);
+void Extract(const std::string&);
+
+// Modes (switch verbs) and transport.
+void Only(const std::string&);
+void Time(const std::string&);
+void EQEnabled(const std::string&);
+void EQAutoSet(const std::string&);
+void Repeat(const std::string&);
+void Shuffle(const std::string&);
+void OnTop(const std::string&);
+void Pause(const std::string&);
+void Forward(const std::string&);
+void Rewind(const std::string&);
+const char* PlayPauseTarget();
+
+}  // namespace sd::verbs
