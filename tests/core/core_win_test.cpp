@@ -1,0 +1,329 @@
+// The core services on Windows: settings file, registry class and record, the verb table,
+// deferred commands and the code page.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/text.h"
+
+#include <string>
+#include <vector>
+
+#include "core/commands.h"
+#include "core/paths.h"
+#include "core/reg.h"
+#include "core/settings.h"
+#include "engines/plus_api.h"
+#include "setup/registry_record.h"
+#include "shell/main_form.h"
+#include "shell/option.h"
+#include "ui/app.h"
+
+namespace sd {
+namespace {
+
+std::string TempFolder() {
+  char buf[MAX_PATH];
+  GetTempPathA(sizeof buf, buf);
+  std::string dir = std::string(buf) + "sdcore" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+TEST(CodePage, IsGbk) {
+  // Every text of the player is GBK: a wrong locale must fail loudly here.
+  EXPECT_EQ(GetACP(), 936u);
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TempFolder();
+    Paths() = MakePaths(folder_ + "songdeck.exe");
+    DeleteFileA(Paths().SettingsFile.c_str());
+  }
+  void TearDown() override { DeleteFileA(Paths().SettingsFile.c_str()); }
+  std::string folder_;
+};
+
+TEST_F(SettingsTest, BooleansAndIntegers) {
+  IniFile ini = Settings();
+  struct Case {
+    const char* stored;
+    bool def, result;
+  } cases[] = {{"2", false, true}, {"1", false, true}, {"0", true, false}, {"abc", false, false},
+               {"abc", true, true}, {"-1", false, true}, {"", true, true}};
+  for (const auto& c : cases) {
+    ini.WriteString("参数", "窗口位置", c.stored);
+    EXPECT_EQ(ini.ReadBool("参数", "窗口位置", c.def), c.result) << c.stored;
+  }
+  ini.WriteBool("播放", "循环", true);
+  EXPECT_EQ(ini.ReadString("播放", "循环", ""), "1");
+  ini.WriteBool("播放", "循环", false);
+  EXPECT_EQ(ini.ReadString("播放", "循环", ""), "0");
+  EXPECT_EQ(ini.ReadInteger("播放", "优先级", 4), 4);
+  ini.WriteInteger("播放", "优先级", 2);
+  EXPECT_EQ(ini.ReadInteger("播放", "优先级", 4), 2);
+  // Section and key names compare without regard to ASCII case.
+  ini.WriteString("EQ均衡", "EQ[3]", "7");
+  EXPECT_EQ(ini.ReadInteger("eq均衡", "eq[3]", 0), 7);
+}
+
+TEST_F(SettingsTest, MissingFileAndDeletionWhileRunning) {
+  IniFile ini = Settings();
+  EXPECT_EQ(ini.ReadString("参数", "打开位置", "默认"), "默认");
+  EXPECT_FALSE(ini.ValueExists("参数", "打开位置"));
+  ini.WriteString("参数", "打开位置", "c:\\音乐\\");
+  EXPECT_EQ(ini.ReadString("参数", "打开位置", ""), "c:\\音乐\\");
+  ASSERT_TRUE(DeleteFileA(ini.Path().c_str()));
+  EXPECT_EQ(ini.ReadString("参数", "打开位置", "默认"), "默认");
+  ini.WriteString("参数", "打开位置", "d:\\");
+  EXPECT_EQ(ini.ReadString("参数", "打开位置", ""), "d:\\");
+  // An empty value is a value, not a missing key.
+  ini.WriteString("参数", "外壳", "");
+  EXPECT_EQ(ini.ReadString("参数", "外壳", "x"), "");
+}
+
+TEST_F(SettingsTest, LongValuesReadWhole) {
+  IniFile ini = Settings();
+  std::string big(5000, 'x');
+  ini.WriteString("参数", "长", big);
+  EXPECT_EQ(ini.ReadString("参数", "长", ""), big);
+}
+
+// Registry tests share the program's key with the end-to-end tests: they run under one lock.
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TReg().DeleteRegKey(""); }
+  void TearDown() override { TReg().DeleteRegKey(""); }
+};
+
+TEST_F(RegistryTest, WrongTypeReadsDefault) {
+  TReg reg;
+  ASSERT_TRUE(reg.OpenRegKey(""));
+  reg.WriteRegString("s", "文本");
+  DWORD n = 7;
+  HKEY k;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\青禾软件\\青禾播放器", 0, KEY_WRITE, &k), ERROR_SUCCESS);
+  RegSetValueExA(k, "dw", 0, REG_DWORD, reinterpret_cast<BYTE*>(&n), sizeof n);
+  RegSetValueExA(k, "ex", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%"), 7);
+  RegCloseKey(k);
+  EXPECT_EQ(reg.ReadRegString("s", "d"), "文本");
+  EXPECT_EQ(reg.ReadRegString("dw", "d"), "d");
+  EXPECT_EQ(reg.ReadRegString("ex", "d"), "d");
+  EXPECT_EQ(reg.ReadRegString("none", "d"), "d");
+  EXPECT_EQ(reg.ReadRegInteger("dw", -1), 7);
+  EXPECT_EQ(reg.ReadRegInteger("s", -1), -1);
+  std::vector<std::string> names;
+  reg.RegValueNames(names);
+  EXPECT_EQ(names.size(), 3u);
+}
+
+TEST_F(RegistryTest, VersionRecordAndExitReset) {
+  EXPECT_TRUE(WriteVersionRecord("c:\\p\\songdeck.exe", "c:\\p\\"));
+  {
+    TReg reg;
+    ASSERT_TRUE(reg.OpenRegKey(""));
+    EXPECT_EQ(reg.ReadRegString("版本", ""), "2.24tm");
+    EXPECT_EQ(reg.ReadRegString("执行文件", ""), "c:\\p\\songdeck.exe");
+    ASSERT_TRUE(reg.OpenRegKey("设定"));
+    EXPECT_EQ(reg.ReadRegString("安装位置", ""), "c:\\p\\");
+    reg.WriteRegString("打开位置", "d:\\歌\\");
+    reg.WriteRegString("其他", "lost at exit");
+    ASSERT_TRUE(reg.OpenRegKey("文件列表\\A"));
+    ASSERT_TRUE(reg.OpenRegKey("Internet Explorer"));
+    reg.WriteRegString("Filters", "*.mp3;");
+  }
+  EXPECT_FALSE(WriteVersionRecord("c:\\p\\songdeck.exe", "c:\\p\\"));  // not a first run again
+
+  ResetRegistryKey("c:\\p\\songdeck.exe");
+  TReg reg;
+  ASSERT_TRUE(reg.OpenRegKey(""));
+  std::vector<std::string> names, keys;
+  reg.RegValueNames(names);
+  reg.RegKeyNames(keys);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> record{"版本", "执行文件"};
+  std::sort(record.begin(), record.end());
+  EXPECT_EQ(names, record);
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(keys, (std::vector<std::string>{"Internet Explorer", "设定"}));
+  ASSERT_TRUE(reg.OpenRegKey("设定"));
+  reg.RegValueNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"打开位置"}));
+  EXPECT_EQ(reg.ReadRegString("打开位置", ""), "d:\\歌\\");
+  ASSERT_TRUE(reg.OpenRegKey("Internet Explorer"));
+  EXPECT_EQ(reg.ReadRegString("Filters", ""), "*.mp3;");
+}
+
+TEST_F(RegistryTest, AnyOtherVersionIsAFirstRun) {
+  TReg reg;
+  ASSERT_TRUE(reg.OpenRegKey(""));
+  reg.WriteRegString("版本", "2.23");
+  EXPECT_TRUE(WriteVersionRecord("x", "y"));
+  EXPECT_FALSE(WriteVersionRecord("x", "y"));
+}
+
+// The verb table against a live options object and main window.
+class VerbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TempFolder();
+    Paths() = MakePaths(folder_ + "songdeck.exe");
+    option_ = new TOption;
+    SetOption(option_);
+    ui::Application::Get().SetTitle(kAppTitle);
+    SetCurrentEngineSender([this](uint32_t m, intptr_t v) { sent_.push_back({m, v}); });
+  }
+  void TearDown() override {
+    SetCurrentEngineSender({});
+    SetShellOpen({});
+    SetOption(nullptr);
+    delete option_;
+    DeleteFileA(Paths().SettingsFile.c_str());
+  }
+  std::string folder_;
+  TOption* option_ = nullptr;
+  std::vector<std::pair<uint32_t, intptr_t>> sent_;
+};
+
+TEST_F(VerbTest, SwitchVerbs) {
+  struct Case {
+    const char* verb;
+    bool (TOption::*get)() const;
+  } verbs[] = {{"#Only", &TOption::Single},         {"#Time", &TOption::RemainingTime},
+               {"#Repeat", &TOption::Repeat},       {"#Shuffle", &TOption::Shuffle},
+               {"#EQEnabled", &TOption::EQEnabled}, {"#EQAutoSet", &TOption::EQAutoSelect},
+               {"#OnTop", &TOption::OnTop}};
+  for (const auto& v : verbs) {
+    bool start = (option_->*v.get)();
+    ExecCommand(v.verb);
+    EXPECT_NE((option_->*v.get)(), start) << v.verb;
+    ExecCommand(v.verb, "abc");
+    EXPECT_EQ((option_->*v.get)(), start) << v.verb;
+    ExecCommand(std::string("  ") + v.verb + " ", " 1 ");
+    EXPECT_TRUE((option_->*v.get)()) << v.verb;
+    ExecCommand(v.verb, "1");
+    EXPECT_TRUE((option_->*v.get)()) << v.verb;
+    ExecCommand(v.verb, "0");
+    EXPECT_FALSE((option_->*v.get)()) << v.verb;
+  }
+}
+
+TEST_F(VerbTest, SeekingOnlyWhilePlayingOrPaused) {
+  option_->SetTotalTime(100);
+  option_->SetPosition(90);
+  ExecCommand("#Forward", "30");  // stopped: nothing
+  EXPECT_TRUE(sent_.empty());
+  option_->SetPlayState(kStatePlaying);
+  ExecCommand("#Forward", "30");
+  option_->SetPlayState(kStatePaused);
+  ExecCommand("#FORWARD", "-2");
+  ExecCommand("#rewind", "abc");
+  option_->SetPlayState(kStateConnecting);
+  ExecCommand("#Rewind");
+  ASSERT_EQ(sent_.size(), 3u);
+  EXPECT_EQ(sent_[0], (std::pair<uint32_t, intptr_t>{PM_SEEK, 100}));
+  EXPECT_EQ(sent_[1], (std::pair<uint32_t, intptr_t>{PM_SEEK, 95}));
+  EXPECT_EQ(sent_[2], (std::pair<uint32_t, intptr_t>{PM_SEEK, 85}));
+}
+
+TEST_F(VerbTest, PlayPauseFollowsTheState) {
+  option_->SetPlayState(kStatePlaying);
+  ExecCommand("#PlayPause");
+  option_->SetPlayState(kStatePaused);
+  ExecCommand("#playpause");
+  ASSERT_EQ(sent_.size(), 2u);
+  EXPECT_EQ(sent_[0].first, PM_PAUSE);
+  option_->SetPlayState(kStateStopped);
+  ExecCommand("#PlayPause");  // becomes "#play": no pause message
+  EXPECT_EQ(sent_.size(), 2u);
+}
+
+TEST_F(VerbTest, VolumeVerbs) {
+  VolumeState& v = option_->Volume();
+  v.left = v.right = 65000;
+  ExecCommand("#SoundUp");
+  EXPECT_EQ(v.left, 65535);
+  EXPECT_EQ(v.right, 65535);
+  v.left = v.right = 500;
+  ExecCommand("#SoundDown");
+  EXPECT_EQ(v.left, 0);
+  EXPECT_EQ(v.right, 0);
+  v.left = 1000;
+  v.right = 30000;
+  ExecCommand("#volleft");
+  EXPECT_EQ(v.left, 30000);
+  EXPECT_EQ(v.right, 0);
+  ExecCommand("#Silent");
+  EXPECT_TRUE(v.mute);
+  ExecCommand("#Silent", "0");
+  EXPECT_FALSE(v.mute);
+}
+
+TEST_F(VerbTest, VerbWithoutHashOpensHidden) {
+  std::vector<std::string> opened;
+  SetShellOpen([&](const std::string& f, const std::string& p, int show) {
+    opened.push_back(f + "|" + p + "|" + std::to_string(show));
+  });
+  ExecCommand(" NotePad.exe ", "C:\\Doc.TXT");
+  ExecCommand("#NoSuchVerb", "x");
+  ExecCommand("#AddFile", "x");  // known, not built yet: nothing
+  EXPECT_EQ(opened, (std::vector<std::string>{"notepad.exe|c:\\doc.txt|0"}));
+}
+
+TEST_F(VerbTest, VerbWithoutHashReallyStartsTheProgram) {
+  // A program of the system run through the shell: it writes a file we can wait for.
+  std::string out = folder_ + "opened.txt";
+  DeleteFileA(out.c_str());
+  ExecCommand("cmd.exe", "/c echo ran> \"" + out + "\"");
+  bool seen = false;
+  for (int i = 0; i < 200 && !seen; ++i) {
+    Sleep(50);
+    seen = GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  EXPECT_TRUE(seen);
+  DeleteFileA(out.c_str());
+}
+
+TEST_F(VerbTest, TheTableListsEveryVerbOnce) {
+  std::vector<std::string> seen;
+  for (const VerbEntry& e : VerbTable()) {
+    std::string v = e.verb;
+    EXPECT_EQ(v, NormalizeText(v));
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), v), 0) << v;
+    seen.push_back(v);
+  }
+  EXPECT_EQ(seen.front(), "#centerwindow");
+  EXPECT_EQ(seen.back(), "#ontop");
+}
+
+TEST_F(VerbTest, DeferredCommandsRunInOrderOneAfterTheOther) {
+  std::vector<std::string> log;
+  DeferredCommands deferred([&](const std::string& v, const std::string& a) {
+    log.push_back("begin " + v + " " + a);
+    // The first command lets messages run while it works; the second must still wait.
+    for (int i = 0; i < 5; ++i) {
+      Sleep(2);
+      ui::Application::Get().ProcessMessages();
+    }
+    log.push_back("end " + v);
+  });
+  std::string engine = "{engine}";
+  deferred.Post("#one", "1", &engine);
+  EXPECT_TRUE(deferred.Pending());
+  EXPECT_TRUE(log.empty());  // nothing runs before the message loop does
+  deferred.Post("#two", "2", nullptr);
+  DWORD until = GetTickCount() + 3000;
+  while (deferred.Pending() && GetTickCount() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    ui::Application::Get().ProcessMessages();
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"begin #one 1", "end #one", "begin #two 2", "end #two"}));
+  EXPECT_EQ(deferred.Sender(), "{engine}");  // the instance path keeps the old sender
+}
+
+}  // namespace
+}  // namespace sd
