@@ -12,8 +12,10 @@ bool ForwardToRunningInstance(const std::vector<std::string>& args) {
   if (!running) return false;
   for (const InstanceMessage& m : PlanForwarding(args)) {
     if (!m.hasBlock) {
-      SendMessageA(running, WM_COPYDATA, m.verb, 0);
-      continue;
+      // "#Normal" goes with LParam 0. Some systems (Wine) cannot carry a WM_COPYDATA without
+      // a block to another process; then it goes with a block of an empty text instead.
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutA(running, WM_COPYDATA, m.verb, 0, SMTO_NORMAL, 0x7FFFFFFF, &result)) continue;
     }
     // A fresh copy of the argument for each message, freed before the next one.
     std::string copy = m.arg;

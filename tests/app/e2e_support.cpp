@@ -1,0 +1,90 @@
+#include "tests/app/e2e_support.h"
+
+#include "core/reg.h"
+
+namespace e2e {
+
+std::string MakeTempFolder(const std::string& tag) {
+  char buf[MAX_PATH];
+  GetTempPathA(sizeof buf, buf);
+  static int n = 0;
+  std::string dir = std::string(buf) + "sd-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(++n) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = fd.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return names;
+}
+
+void RemoveTree(const std::string& folder) {
+  for (const std::string& n : ListFolder(folder)) {
+    std::string p = folder + n;
+    if (GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveTree(p + "\\");
+    else
+      DeleteFileA(p.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+bool CopyProgram(const std::string& toFolder) {
+  return CopyFileA((std::string(SD_DIST_DIR) + "songdeck.exe").c_str(), (toFolder + "songdeck.exe").c_str(),
+                   FALSE) != FALSE;
+}
+
+bool Process::Start(const std::string& exe, const std::vector<std::string>& args) {
+  std::string cmd = "\"" + exe + "\"";
+  for (const std::string& a : args) cmd += " \"" + a + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  return CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+long Process::Wait(DWORD ms) {
+  if (!pi.hProcess) return -1;
+  bool ended = PumpUntil(ms, [&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; });
+  if (!ended) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+void Process::Kill() {
+  if (pi.hProcess && WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
+}
+
+Process::~Process() {
+  Kill();
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+}
+
+void DeleteProgramKey() { sd::TReg().DeleteRegKey(""); }
+
+bool ProgramKeyExists() {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\青禾软件\\青禾播放器", 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+void SeedVersionRecord() {
+  sd::TReg reg;
+  if (reg.OpenRegKey("")) reg.WriteRegString("版本", "2.24tm");
+}
+
+}  // namespace e2e

@@ -1,0 +1,48 @@
+// Helpers for end-to-end tests that start the real program under Wine.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A fresh folder under the temp folder (removed by the caller with RemoveTree).
+std::string MakeTempFolder(const std::string& tag);
+void RemoveTree(const std::string& folder);
+std::vector<std::string> ListFolder(const std::string& folder);
+bool CopyProgram(const std::string& toFolder);  // songdeck.exe from the program folder
+
+// A started program; Wait pumps this thread's messages so the program's SendMessage calls
+// to our windows are answered.
+struct Process {
+  PROCESS_INFORMATION pi = {};
+  bool Start(const std::string& exe, const std::vector<std::string>& args);
+  // Exit code, or -1 when it did not end within ms.
+  long Wait(DWORD ms);
+  void Kill();
+  ~Process();
+};
+
+// Pumps messages for up to ms or until done() is true.
+template <typename F>
+bool PumpUntil(DWORD ms, F done) {
+  DWORD until = GetTickCount() + ms;
+  for (;;) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    if (done()) return true;
+    if (static_cast<LONG>(GetTickCount() - until) >= 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+// The program's registry key.
+void DeleteProgramKey();
+bool ProgramKeyExists();
+void SeedVersionRecord();  // so that no first-start dialog opens
+
+}  // namespace e2e
