@@ -49,7 +49,7 @@ do_setup() {
 
 configure_win() {  # build-dir toolchain extra-args...
   local dir="$1" tc="$2"; shift 2
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$tc" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$tc" -DCMAKE_BUILD_TYPE=Release -DSD_ONLY= "$@" >/dev/null
 }
 
 do_build() {
@@ -63,7 +63,7 @@ do_build() {
     cmake --build "$W64" -j "$JOBS"
   fi
   cmake --build "$WIN" -j "$JOBS"
-  cmake -S "$ROOT" -B "$NAT" -DCMAKE_BUILD_TYPE=Debug \
+  cmake -S "$ROOT" -B "$NAT" -DCMAKE_BUILD_TYPE=Debug -DSD_ONLY= \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$NAT" -j "$JOBS"
 }
