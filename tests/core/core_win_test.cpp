@@ -15,6 +15,7 @@
 #include "core/paths.h"
 #include "core/reg.h"
 #include "core/settings.h"
+#include "core/window_pos.h"
 #include "engines/plus_api.h"
 #include "setup/registry_record.h"
 #include "shell/main_form.h"
@@ -91,6 +92,33 @@ TEST_F(SettingsTest, LongValuesReadWhole) {
   std::string big(5000, 'x');
   ini.WriteString("参数", "长", big);
   EXPECT_EQ(ini.ReadString("参数", "长", ""), big);
+}
+
+TEST_F(SettingsTest, WindowPositionsRoundTrip) {
+  HWND w = CreateWindowExA(0, "STATIC", "pos", WS_POPUP, 10, 20, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(w);
+  RestoreWindowPos(w, "音量控制", false);  // nothing stored: stays where it was made
+  RECT r;
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 20);
+  SetWindowPos(w, nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SaveWindowPos(w, "音量控制", false);
+  EXPECT_EQ(Settings().ReadInteger("音量控制", "位置[X]", 0), 33);
+  EXPECT_EQ(Settings().ReadInteger("音量控制", "位置[Y]", 0), 44);
+  EXPECT_FALSE(Settings().ValueExists("音量控制", "宽度"));
+  Settings().WriteInteger("文件管理", "位置[X]", 50);
+  Settings().WriteInteger("文件管理", "宽度", 300);
+  RestoreWindowPos(w, "文件管理", true);
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.top, 44);  // missing key: the current value
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 100);
+  SaveWindowPos(w, "文件管理", true);
+  EXPECT_EQ(Settings().ReadInteger("文件管理", "高度", 0), 100);
+  EXPECT_FALSE(Settings().ReadBool("文件管理", "最大化", true));
+  DestroyWindow(w);
 }
 
 // Registry tests share the program's key with the end-to-end tests: they run under one lock.
