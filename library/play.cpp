@@ -1,7 +1,7 @@
 #include "library/play.h"
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <random>
 
 #include "core/text.h"
@@ -12,9 +12,11 @@ namespace sd {
 namespace {
 class ClockRandom : public IRandomSource {
  public:
+  // Seeded from the clock, mixed with the generator's own state so that picks within one
+  // clock tick do not repeat.
   void Reseed() override {
-    gen_.seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
-                                    std::chrono::system_clock::now().time_since_epoch().count()));
+    uint32_t mix = gen_() ^ static_cast<uint32_t>(std::time(nullptr)) ^ (static_cast<uint32_t>(std::clock()) << 7);
+    gen_.seed(mix);
   }
   uint32_t Below(uint32_t n) override { return std::uniform_int_distribution<uint32_t>(0, n - 1)(gen_); }
 
