@@ -8,6 +8,7 @@
 #include "core/commands.h"
 #include "core/instance.h"
 #include "core/paths.h"
+#include "engines/plus.h"
 #include "setup/registry_record.h"
 #include "shell/main_form.h"
 #include "shell/option.h"
@@ -21,6 +22,7 @@ bool g_secondInstance = false;
 bool g_firstRun = false;
 
 std::unique_ptr<TOption> g_optionObject;
+std::unique_ptr<TPlus> g_plusObject;
 
 // Stage 1: the shared objects, before the main window exists. Returns false in a second
 // instance, which then ends without touching any of the player's files.
@@ -44,10 +46,16 @@ bool InitSharedObjects(const std::string& programFile, const std::vector<std::st
   // Then: the dropped-files hook and the hotkeys' deactivation handler; the skin with its
   // mouse callbacks; the library; the engine manager; the hotkey manager; the CD engine;
   // the spectrum object. Then the library is loaded and the fresh-selection flag set.
+  g_plusObject = std::make_unique<TPlus>();
+  SetPlus(g_plusObject.get());
+  SetCurrentEngineSender([](uint32_t msg, intptr_t value) {
+    if (TPlus* p = Plus(); p && p->CurrentEngine >= 0) p->SendMsg(p->CurrentEngine, msg, value);
+  });
 
-  // Version check and restore; the current song is reselected here once the library exists,
-  // the spectrum engine loaded and the plug-in folder rescanned.
+  // Version check and restore; the current song is reselected here once the library exists
+  // and the spectrum engine loaded.
   g_firstRun = WriteVersionRecord(Paths().ProgramFile, Paths().AppFolder);
+  g_plusObject->Rescan();
   if (g_firstRun) {
     ExecCommand("#About");
     // The recording source for the spectrum is chosen here once the mixer exists.
@@ -65,8 +73,11 @@ void FinalizeSharedObjects() {
   SetOption(nullptr);
   g_optionObject.reset();  // saves the options
   // Then the spectrum object and the skin; the library (stop adding, abort, stop the
-  // folder search, flush queued tags, save); the hotkey manager, the engine manager, the
+  // folder search, flush queued tags, save); the hotkey manager; the engine manager; the
   // CD engine, the information display and the lyrics renderer.
+  SetCurrentEngineSender({});
+  SetPlus(nullptr);
+  g_plusObject.reset();
   ResetRegistryKey(Paths().ProgramFile);
   Paths() = AppPaths();
 }

@@ -20,9 +20,9 @@ constexpr VerbEntry kVerbs[] = {
     {"#register", nullptr, nullptr},        // plug-in creates a category (engine manager)
     {"#view", nullptr, nullptr},            // video window request
     {"#videowindow", nullptr, nullptr},     // video window toggle
-    {"#installplus", nullptr, nullptr},     // plug-in package installer
-    {"#startup", nullptr, nullptr},         // start a general plug-in
-    {"#closeup", nullptr, nullptr},         // stop a general plug-in
+    {"#installplus", InstallPlus, nullptr},
+    {"#startup", StartUp, nullptr},
+    {"#closeup", CloseUp, nullptr},
     {"#about", nullptr, nullptr},           // options dialog, About page
     {"#setup", nullptr, nullptr},           // options dialog
     {"#createhtmllist", nullptr, nullptr},  // HTML export window

@@ -31,4 +31,9 @@ void Forward(const std::string&);
 void Rewind(const std::string&);
 const char* PlayPauseTarget();
 
+// Engines.
+void InstallPlus(const std::string&);
+void StartUp(const std::string&);
+void CloseUp(const std::string&);
+
 }  // namespace sd::verbs

@@ -18,6 +18,9 @@ class TOption {
 
   int PlayState() const { return playState_; }
   void SetPlayState(int state);
+  // Every state report starts the end-of-track rule after the report has returned.
+  void StartEndOfTrack() { endOfTrackPending_ = true; }
+  bool EndOfTrackPending() const { return endOfTrackPending_; }
   bool PlayMode() const { return playMode_; }
   void SetPlayMode(bool on) { playMode_ = on; }
   // Whole seconds as last reported by the engine.
@@ -59,6 +62,7 @@ class TOption {
   bool repeat_ = false, shuffle_ = false, single_ = false, remaining_ = false, onTop_ = false;
   bool eqEnabled_ = false, eqAuto_ = false;
   int suspended_ = 0;
+  bool endOfTrackPending_ = false;
   VolumeState volume_;
 };
 
