@@ -30,7 +30,8 @@
 // Command codes:
 //   N 4   play from the start or the current position; resume after pause
 //   N 5   pause (output stops at once; decoding stays ahead)
-//   N 6   stop: the decoding thread ends and the output is closed; the song stays open
+//   N 6   stop: the decoding thread ends and the output is closed; the song stays open.
+//         Nothing is posted for it (the caller asked).
 //   N 9   close the song (sent after 6, before player_delete)
 //   S 8   open the song with this file name (ANSI). The file is opened for reading with
 //         read sharing only, so nobody can write to it while it is open.

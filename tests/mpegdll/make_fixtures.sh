@@ -4,11 +4,13 @@
 set -euo pipefail
 out="$1"; mkdir -p "$out"; cd "$out"
 
-# A few seconds of "music": a chord whose notes swell, plus a little noise, so every band
-# of the spectrum carries something.
-tone() {  # file rate channels seconds
-  sox -q -n -r "$2" -c "$3" -b 16 "$1" synth "$4" sine 220 sine 277 sine 330 sine 1760 pinknoise \
-      remix - gain -12 tremolo 3 40 fade 0.05 "$4" 0.05 ${5:-}
+# A few seconds of sound that never repeats (a rising tone, a falling one and noise), so
+# that aligning two decodings by cross-correlation has one clear answer, and every band of
+# the spectrum carries something.
+tone() {  # file rate seconds (mono)
+  sox -q -n -r "$2" -c 3 -b 16 "$1.3.wav" synth "$3" sine 150:3000 sine 5000:400 pinknoise
+  sox -q "$1.3.wav" "$1" remix 1v0.3,2v0.2,3v0.4 gain -6 tremolo 3 30 fade 0.05 "$3" 0.05
+  rm -f "$1.3.wav"
 }
 enc() {  # wav mp3 lame-options...
   local w="$1" m="$2"; shift 2
@@ -16,8 +18,8 @@ enc() {  # wav mp3 lame-options...
   lame --quiet --decode -t "$m" "${m%.mp3}.raw"
 }
 
-tone a44s.wav 44100 2 6; tone a22m.wav 22050 1 4; tone a11s.wav 11025 2 4; tone a48s.wav 48000 2 5
-# stereo: remix - gives one channel; spread it again with a small offset between channels
+tone a44s.wav 44100 6; tone a22m.wav 22050 4; tone a11s.wav 11025 4; tone a48s.wav 48000 5
+# stereo: the second channel a quieter copy of the first
 for f in a44s a11s a48s; do sox -q "$f.wav" "$f-2.wav" remix 1 1v0.7 && mv "$f-2.wav" "$f.wav"; done
 
 enc a44s.wav cbr44.mp3 -b 128 -m j                 # MPEG-1, CBR, 6 s
