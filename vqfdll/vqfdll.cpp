@@ -19,6 +19,7 @@ struct Song {
   ULONGLONG pausedMs = 0;    // time spent paused before the current pause
   bool paused = false;
   ULONGLONG pauseTick = 0;
+  bool stopped = false;
 };
 
 Song g_song;
@@ -89,20 +90,25 @@ int32_t VQF_API DllDecoderStart(vqf::StartBlock* block) {
   return 0;
 }
 
+// A stopped song keeps the frame it reached, as a paused one does, until the next start.
 int32_t VQF_API DllDecoderStop(int32_t) {
-  g_song = Song{};
+  if (g_song.open && !g_song.paused) {
+    g_song.paused = true;
+    g_song.pauseTick = GetTickCount64();
+  }
+  g_song.stopped = true;
   return 0;
 }
 
 int32_t VQF_API DllDecoderPause() {
-  if (!g_song.open || g_song.paused) return 1;
+  if (!g_song.open || g_song.stopped || g_song.paused) return 1;
   g_song.paused = true;
   g_song.pauseTick = GetTickCount64();
   return 0;
 }
 
 int32_t VQF_API DllDecoderRestart() {
-  if (!g_song.open || !g_song.paused) return 1;
+  if (!g_song.open || g_song.stopped || !g_song.paused) return 1;
   g_song.pausedMs += GetTickCount64() - g_song.pauseTick;
   g_song.paused = false;
   return 0;
