@@ -1,6 +1,7 @@
 #include "skins/skinfile.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 
@@ -516,24 +517,52 @@ const char* LampVerb(int state) { return state >= 0 && state <= 12 ? kLampVerbs[
 // ---------------------------------------------------------------- blocks
 
 int64_t FindBlockPart(SkinInput& in) {
-  char buf[65536];
-  int64_t pos = 0;
+  char buf[65536 + 5];
+  int64_t pos = 0;  // file offset of buf[0]
   for (;;) {
     int64_t got = in.ReadAt(pos, buf, sizeof buf);
     if (got < 0) return -2;
     if (got == 0) return -1;
-    const void* hit = std::memchr(buf, kCtrlZ, static_cast<size_t>(got));
-    if (!hit) {
-      pos += got;
-      continue;
+    // Ctrl-Z bytes in the first 64 KiB are judged here, with their five bytes in the buffer
+    // unless the data ends first; the next read starts after the last one passed over.
+    int64_t scanEnd = std::min<int64_t>(got, 65536);
+    int64_t i = 0;
+    while (i < scanEnd) {
+      const void* hit = std::memchr(buf + i, kCtrlZ, static_cast<size_t>(scanEnd - i));
+      if (!hit) {
+        i = scanEnd;
+        break;
+      }
+      int64_t at = static_cast<const char*>(hit) - buf;
+      int64_t n = std::min<int64_t>(5, got - at - 1);
+      if (n == 5 && Trim(UpperAscii(std::string_view(buf + at + 1, 5))) == "[END]") return pos + at + 8;
+      i = at + 6;  // the scan goes on after the five bytes
     }
-    int64_t at = pos + (static_cast<const char*>(hit) - buf);
-    char five[5];
-    int64_t n = in.ReadAt(at + 1, five, 5);
-    if (n < 0) return -2;
-    if (n == 5 && Trim(UpperAscii(std::string_view(five, 5))) == "[END]") return at + 8;
-    pos = at + 6;  // the scan goes on after the five bytes
+    if (got < static_cast<int64_t>(sizeof buf) && i >= got) return -1;
+    pos += i;
   }
+}
+
+int32_t BlockLengthField(const uint8_t* f) {
+  // The text rule, added up directly: byte k gives the digits of b - 1 (two, or three from
+  // 101 on) in front of the lower bytes' digits; a zero byte gives "-1", which makes no
+  // integer in any place (in front it stands before 14 more digits).
+  uint64_t v = 0, scale = 1;
+  bool scaleBig = false;  // scale is beyond anything a 32-bit value can hold
+  for (int k = 0; k < 8; ++k) {
+    if (f[k] == 0) return 0;
+    uint64_t d = f[k] - 1u;
+    if (d != 0) {
+      if (scaleBig) return 0;
+      v += d * scale;
+      if (v > INT32_MAX) return 0;
+    }
+    if (!scaleBig) {
+      scale *= d >= 100 ? 1000 : 100;
+      if (scale > INT32_MAX) scaleBig = true;
+    }
+  }
+  return static_cast<int32_t>(v);
 }
 
 bool ReadSkinBlock(SkinInput& in, int64_t& pos, SkinBlock& block, bool& ioError) {
@@ -548,7 +577,7 @@ bool ReadSkinBlock(SkinInput& in, int64_t& pos, SkinBlock& block, bool& ioError)
   if (got < 12) return false;
   size_t tagLen = 0;
   while (tagLen < 4 && hdr[tagLen] != 0) ++tagLen;
-  int32_t length = DecodeDigitPairs(hdr + 4, 8);
+  int32_t length = BlockLengthField(hdr + 4);
   if (length < 0 || length > in.Size() - pos - 12) return false;
   block.tag.assign(reinterpret_cast<const char*>(hdr), tagLen);
   block.offset = pos + 12;
@@ -748,8 +777,12 @@ uint32_t TextToColor(std::string_view text, uint32_t def) {
   std::string t = Trim(text);
   int32_t v;
   bool ok;
-  if (t.size() >= 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h')) ok = TryTextToInt("$" + t.substr(2), v);
-  else ok = TryTextToInt(t, v);
+  std::string_view number = t;
+  if (t.size() >= 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h')) {
+    t[1] = '$';  // "&H" hex is read as "$" hex
+    number = std::string_view(t).substr(1);
+  }
+  ok = TryTextToInt(number, v);
   if (!ok) return def;
   if (v < 0) return static_cast<uint32_t>(v) & 0xFFFFFF;
   return v > 0xFFFFFF ? 0xFFFFFF : static_cast<uint32_t>(v);

@@ -204,6 +204,10 @@ struct SkinBlock {
 // reading failed.
 bool ReadSkinBlock(SkinInput& in, int64_t& pos, SkinBlock& block, bool& ioError);
 
+// The 8-byte digit-pair length of a block header: DecodeDigitPairs(f, 8), worked out without
+// building its text (a file may hold a great many blocks).
+int32_t BlockLengthField(const uint8_t* f);
+
 // True when data is region data with a consistent header (size 32, rectangles, a rectangle
 // count that fits the byte count).
 bool IsRegionData(std::string_view data);

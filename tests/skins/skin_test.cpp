@@ -418,7 +418,26 @@ TEST(SkinBlocks, DigitPairLengths) {
       {{1, 1, 1, 1, 1, 1, 1, 100}, 0},               // far too large
       {{255, 1, 1, 1, 1, 1, 1, 1}, 254},             // three digits for one byte
   };
-  for (const auto& c : cases) EXPECT_EQ(DecodeDigitPairs(c.bytes.data(), c.bytes.size()), c.value);
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeDigitPairs(c.bytes.data(), c.bytes.size()), c.value);
+    EXPECT_EQ(BlockLengthField(c.bytes.data()), c.value);
+  }
+}
+
+TEST(SkinBlocks, LengthFieldFollowsTheTextRule) {
+  const uint8_t values[] = {0, 1, 2, 11, 50, 99, 100, 101, 102, 150, 201, 255};
+  uint32_t seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    uint8_t f[8];
+    for (auto& b : f) {
+      seed = seed * 1103515245 + 12345;
+      // mostly plain pairs, with the leading bytes often empty so that values stay small
+      b = (seed >> 16) % 3 == 0 ? values[(seed >> 8) % std::size(values)] : static_cast<uint8_t>(1 + (seed >> 20) % 3);
+    }
+    ASSERT_EQ(BlockLengthField(f), DecodeDigitPairs(f, 8))
+        << int(f[0]) << " " << int(f[1]) << " " << int(f[2]) << " " << int(f[3]) << " " << int(f[4]) << " "
+        << int(f[5]) << " " << int(f[6]) << " " << int(f[7]);
+  }
 }
 
 TEST(SkinBlocks, TerminatorScan) {
@@ -710,7 +729,9 @@ TEST(ShippedSkins, DefaultSkinIsComplete) {
     for (const auto& p : c.pictures) EXPECT_TRUE(isBitmap(p)) << c.index;
   for (const auto& w : d.windows) {
     EXPECT_TRUE(w.hasBackground) << w.index;
-    if (w.hasBackground) EXPECT_TRUE(isBitmap(w.background)) << w.index;
+    if (w.hasBackground) {
+      EXPECT_TRUE(isBitmap(w.background)) << w.index;
+    }
   }
   ASSERT_TRUE(d.hasLyricsBackground);
   EXPECT_TRUE(isBitmap(d.lyricsBackground));
