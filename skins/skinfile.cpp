@@ -730,6 +730,13 @@ bool ParseSkin(SkinInput& in, SkinDesc& d) {
   return !ioError;
 }
 
+bool OpenSkin(const std::string& path, FileSkinInput& file, SkinDesc& desc) {
+  if (!file.Open(path)) return false;
+  if (ParseSkin(file, desc)) return true;
+  file.Close();
+  return false;
+}
+
 bool ReadSkinInfo(SkinInput& in, TSkinInfo& info) {
   bool inInfo = false;
   bool ok = ForEachTextLine(in, [&](const std::string& raw) {

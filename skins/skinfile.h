@@ -216,6 +216,10 @@ bool IsRegionData(std::string_view data);
 // (unknown sections, keys and tags are skipped, a broken block part ends the pictures).
 bool ParseSkin(SkinInput& in, SkinDesc& desc);
 
+// Opens a skin file (kept open in file for the picture reads) and reads its description.
+// False when the file cannot be opened or read.
+bool OpenSkin(const std::string& path, FileSkinInput& file, SkinDesc& desc);
+
 // Fills the information fields from info.path and the preview from a first "VIEW" block.
 bool ReadSkinInfo(TSkinInfo& info);
 bool ReadSkinInfo(SkinInput& in, TSkinInfo& info);

@@ -711,6 +711,22 @@ TEST(ShippedSkins, DefaultSkinIsComplete) {
   SkinDesc d = Parse(file);
   ASSERT_TRUE(d.terminatorFound);
 
+  // Read from the file as the player does, with the pictures read by offset.
+  FileSkinInput onDisk;
+  SkinDesc fromDisk;
+  ASSERT_TRUE(OpenSkin(SD_DIST_DIR "default.eks", onDisk, fromDisk));
+  EXPECT_EQ(fromDisk, d);
+  std::string viaFile, viaMemory;
+  const PictureRef& back = d.windows[0].background;
+  ASSERT_TRUE(ReadPicture(onDisk, back, viaFile));
+  MemorySkinInput mem(file);
+  ASSERT_TRUE(ReadPicture(mem, back, viaMemory));
+  EXPECT_EQ(viaFile, viaMemory);
+  EXPECT_GT(viaFile.size(), 2048u * 3);  // read in several pieces
+  FileSkinInput missing;
+  SkinDesc none;
+  EXPECT_FALSE(OpenSkin(SD_BIN_DIR "no-such-skin.eks", missing, none));
+
   // The same description as its text part, plus the pictures.
   std::string text = ReadAll(SD_BIN_DIR "skins/default/skin.txt");
   ASSERT_FALSE(text.empty());

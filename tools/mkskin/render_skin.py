@@ -4,6 +4,8 @@
   render_skin.py --src art/skins/default --work build/skins/default --mkskin build/host/mkskin
                  --out build/dist/default.eks [--corpus build/skins/corpus]
 
+(--corpus: a folder that collects the skins and their text parts as seeds for the fuzz target)
+
 The source folder holds skin.txt (the text part, UTF-8; written out as GBK with CR LF line
 ends), pictures.txt (what to draw for each block) and the drawings (SVG) it names. Each
 line of pictures.txt is
@@ -108,6 +110,8 @@ def main():
     if a.corpus:
         os.makedirs(a.corpus, exist_ok=True)
         shutil.copy(a.out, os.path.join(a.corpus, os.path.basename(a.out)))
+        # the text part alone too: a small seed that mutates quickly
+        shutil.copy(os.path.join(a.work, 'skin.txt'), os.path.join(a.corpus, os.path.basename(a.out) + '.txt'))
 
 
 if __name__ == '__main__':
