@@ -73,8 +73,7 @@ constexpr char kCtrlZ = 0x1A;
 
 // Calls fn for each line of the text part; fn returns false to stop. False on a read error.
 bool ForEachTextLine(SkinInput& in, const std::function<bool(const std::string&)>& fn) {
-  std::string line;
-  bool cut = false;      // the line ran past kMaxSkinLine: drop the rest of it
+  std::string line;  // bytes past kMaxSkinLine are dropped up to the end of the line
   bool afterCr = false;  // a CR ended the last line: a LF right after belongs to it
   char buf[65536];
   int64_t pos = 0;
@@ -83,7 +82,6 @@ bool ForEachTextLine(SkinInput& in, const std::function<bool(const std::string&)
     if (UpperAscii(line) != "#26[END]") go = fn(line);
     else go = false;
     line.clear();
-    cut = false;
     return go;
   };
   for (;;) {
@@ -107,12 +105,10 @@ bool ForEachTextLine(SkinInput& in, const std::function<bool(const std::string&)
         continue;
       }
       if (line.size() < kMaxSkinLine) line += c;
-      else cut = true;
     }
     pos += got;
   }
   if (!line.empty()) emit();
-  (void)cut;
   return true;
 }
 
