@@ -114,7 +114,9 @@ TEST(Equalizer, StrongBoostSaturatesInsteadOfWrapping) {
   int clipped = 0;
   for (size_t i = 4410 * 2; i < out.size(); ++i) {
     // a wrapped sample would have the opposite sign of a large input
-    if (std::abs(in[i]) > 8000) EXPECT_EQ(in[i] > 0, out[i] > 0) << "sample " << i;
+    if (std::abs(in[i]) > 8000) {
+      EXPECT_EQ(in[i] > 0, out[i] > 0) << "sample " << i;
+    }
     if (out[i] == 32767 || out[i] == -32768) ++clipped;
   }
   EXPECT_GT(clipped, 100);

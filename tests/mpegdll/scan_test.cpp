@@ -29,11 +29,9 @@ std::string Fixture(const char* name) { return std::string(SD_BIN_DIR) + "tests/
 const uint8_t kHeader128[4] = {0xFF, 0xFB, 0x90, 0x40};
 
 void AppendFrames(std::vector<uint8_t>& d, int count, uint8_t fill = 0x11) {
-  for (int i = 0; i < count; ++i) {
-    size_t at = d.size();
-    d.resize(at + 417, fill);
-    std::memcpy(&d[at], kHeader128, 4);
-  }
+  std::vector<uint8_t> frame(417, fill);
+  std::memcpy(frame.data(), kHeader128, 4);
+  for (int i = 0; i < count; ++i) d.insert(d.end(), frame.begin(), frame.end());
 }
 
 }  // namespace
