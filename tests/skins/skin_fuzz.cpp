@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/colorfont.h"
+#include "skins/bitmapcheck.h"
 #include "skins/skinfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,7 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (p.offset < 0 || p.length < 0 || p.offset + p.length > static_cast<int64_t>(size)) std::abort();
   };
   for (const auto& c : d.controls) {
-    for (const auto& p : c.pictures) inside(p);
+    for (const auto& p : c.pictures) {
+      inside(p);
+      sd::BitmapInfo bi;
+      sd::CheckBitmap(bytes.substr(static_cast<size_t>(p.offset), static_cast<size_t>(p.length)), bi);
+    }
     for (const auto& f : c.fonts) {
       sd::FontDesc font;
       sd::TextToFont(f.text, font);

@@ -8,6 +8,7 @@
 
 #include "core/colorfont.h"
 #include "core/digitpairs.h"
+#include "skins/bitmapcheck.h"
 #include "skins/skinfile.h"
 #include "skins/skinwriter.h"
 
@@ -661,6 +662,104 @@ TEST(SkinWriter, BitmapPixels) {
   EXPECT_FALSE(ReadBmpPixels("BM", w, h, back));
 }
 
+// ------------------------------------------------------------------ bitmaps
+
+// A bitmap file with an info header of hdrSize bytes, paletteBytes of tables after it and
+// pixelBytes of pixels.
+std::string Bmp(uint32_t hdrSize, int32_t w, int32_t h, uint16_t bits, uint32_t compression, uint32_t clrUsed,
+                size_t paletteBytes, size_t pixelBytes) {
+  auto put32 = [](std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
+  };
+  auto put16 = [](std::string& s, uint16_t v) {
+    s += static_cast<char>(v);
+    s += static_cast<char>(v >> 8);
+  };
+  uint32_t off = 14 + hdrSize + static_cast<uint32_t>(paletteBytes);
+  std::string s = "BM";
+  put32(s, off + static_cast<uint32_t>(pixelBytes));
+  put32(s, 0);
+  put32(s, off);
+  put32(s, hdrSize);
+  if (hdrSize == 12) {
+    put16(s, static_cast<uint16_t>(w));
+    put16(s, static_cast<uint16_t>(h));
+    put16(s, 1);
+    put16(s, bits);
+  } else {
+    put32(s, static_cast<uint32_t>(w));
+    put32(s, static_cast<uint32_t>(h));
+    put16(s, 1);
+    put16(s, bits);
+    put32(s, compression);
+    put32(s, static_cast<uint32_t>(pixelBytes));
+    put32(s, 2835);
+    put32(s, 2835);
+    put32(s, clrUsed);
+    put32(s, 0);
+    s.resize(14 + hdrSize, '\0');
+  }
+  s.append(paletteBytes + pixelBytes, '\x11');
+  return s;
+}
+
+TEST(SkinBitmaps, HeadersMustAgreeWithTheBytes) {
+  std::string plain = MakeBmp24(3, 2, std::vector<uint32_t>(6, 0x123456));
+  auto with32 = [](std::string s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+    return s;
+  };
+  auto with16 = [](std::string s, size_t at, uint16_t v) {
+    s[at] = static_cast<char>(v);
+    s[at + 1] = static_cast<char>(v >> 8);
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::string bmp;
+    bool ok;
+  } cases[] = {
+      {"24-bit", plain, true},
+      {"pixels cut", plain.substr(0, plain.size() - 1), false},
+      {"not BM", "XM" + plain.substr(2), false},
+      {"width 0", with32(plain, 18, 0), false},
+      {"height 0", with32(plain, 22, 0), false},
+      {"top-down", with32(plain, 22, static_cast<uint32_t>(-2)), true},
+      {"too wide", with32(plain, 18, 20000), false},
+      {"two planes", with16(plain, 26, 2), false},
+      {"7 bits", with16(plain, 28, 7), false},
+      {"RLE of 24 bits", with32(plain, 30, 1), false},
+      {"unknown compression", with32(plain, 30, 9), false},
+      {"pixels inside the header", with32(plain, 10, 20), false},
+      {"pixels past the end", with32(plain, 10, static_cast<uint32_t>(plain.size())), false},
+      {"odd header size", with32(plain, 14, 41), false},
+      {"8-bit, full palette", Bmp(40, 3, 2, 8, 0, 0, 1024, 8), true},
+      {"8-bit, palette cut", Bmp(40, 3, 2, 8, 0, 0, 1020, 8), false},
+      {"8-bit, two colours", Bmp(40, 3, 2, 8, 0, 2, 8, 8), true},
+      {"8-bit, too many colours", Bmp(40, 3, 2, 8, 0, 300, 1200, 8), false},
+      {"1-bit", Bmp(40, 33, 1, 1, 0, 0, 8, 8), true},
+      {"1-bit, short row", Bmp(40, 33, 1, 1, 0, 0, 8, 7), false},
+      {"RLE8", Bmp(40, 100, 100, 8, 1, 0, 1024, 10), true},
+      {"RLE8 top-down", Bmp(40, 100, -100, 8, 1, 0, 1024, 10), false},
+      {"32-bit bit fields", Bmp(40, 2, 2, 32, 3, 0, 12, 16), true},
+      {"32-bit bit fields without masks", Bmp(40, 2, 2, 32, 3, 0, 0, 16), false},
+      {"core header", Bmp(12, 1, 1, 24, 0, 0, 0, 4), true},
+      {"version 5 header", Bmp(124, 2, 2, 24, 0, 0, 0, 16), true},
+      {"header cut", Bmp(124, 2, 2, 24, 0, 0, 0, 16).substr(0, 100), false},
+  };
+  for (const auto& c : cases) {
+    BitmapInfo info;
+    EXPECT_EQ(CheckBitmap(c.bmp, info), c.ok) << c.what;
+  }
+  BitmapInfo info;
+  ASSERT_TRUE(CheckBitmap(cases[5].bmp, info));
+  EXPECT_EQ(info.width, 3);
+  EXPECT_EQ(info.height, 2);
+  EXPECT_TRUE(info.topDown);
+  EXPECT_EQ(info.bits, 24);
+  EXPECT_EQ(info.pixelOffset, 54u);
+}
+
 // ------------------------------------------------------------------ hostile files
 
 TEST(SkinHostile, TruncatedAndGarbageFilesLoadPartly) {
@@ -736,10 +835,8 @@ TEST(ShippedSkins, DefaultSkinIsComplete) {
   MemorySkinInput in(file);
   auto isBitmap = [&](const PictureRef& p) {
     std::string bytes;
-    if (!ReadPicture(in, p, bytes) || bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return false;
-    int w, h;
-    std::vector<uint32_t> px;
-    return ReadBmpPixels(bytes, w, h, px);
+    BitmapInfo info;
+    return ReadPicture(in, p, bytes) && CheckBitmap(bytes, info);
   };
   for (const auto& c : d.controls)
     for (const auto& p : c.pictures) EXPECT_TRUE(isBitmap(p)) << c.index;

@@ -4,6 +4,7 @@ if(NOT TARGET host_mkskin)
   sd_host_tool(mkskin SOURCES
     "${CMAKE_SOURCE_DIR}/tools/mkskin/mkskin.cpp"
     "${CMAKE_SOURCE_DIR}/skins/skinfile.cpp"
+    "${CMAKE_SOURCE_DIR}/skins/bitmapcheck.cpp"
     "${CMAKE_SOURCE_DIR}/skins/skinwriter.cpp"
     "${CMAKE_SOURCE_DIR}/core/text.cpp"
     "${CMAKE_SOURCE_DIR}/core/digitpairs.cpp")

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "skins/bitmapcheck.h"
 #include "skins/skinfile.h"
 #include "skins/skinwriter.h"
 
@@ -140,9 +141,8 @@ int main(int argc, char** argv) {
       bool ok = f.extension() == ".rgn" ? TextRegion(data, b.data, error) : MaskRegion(data, b.data, error);
       if (!ok) return Fail(f.string() + ": " + error);
     } else if (f.extension() == ".bmp") {
-      int w, h;
-      std::vector<uint32_t> px;
-      if (!ReadBmpPixels(data, w, h, px)) return Fail(f.string() + ": not an uncompressed 24- or 32-bit bitmap");
+      BitmapInfo info;
+      if (!CheckBitmap(data, info)) return Fail(f.string() + ": not a whole bitmap file");
       b.data = std::move(data);
     } else {
       return Fail(f.string() + ": only outlines are written from text");
