@@ -7,7 +7,10 @@
 
 #include "core/commands.h"
 #include "core/instance.h"
+#include "app/library_host.h"
 #include "core/paths.h"
+#include "core/settings.h"
+#include "library/play.h"
 #include "engines/plus.h"
 #include "setup/registry_record.h"
 #include "shell/main_form.h"
@@ -22,6 +25,7 @@ bool g_secondInstance = false;
 bool g_firstRun = false;
 
 std::unique_ptr<TOption> g_optionObject;
+std::unique_ptr<TPlay> g_playObject;
 std::unique_ptr<TPlus> g_plusObject;
 
 // Stage 1: the shared objects, before the main window exists. Returns false in a second
@@ -46,15 +50,24 @@ bool InitSharedObjects(const std::string& programFile, const std::vector<std::st
   // Then: the dropped-files hook and the hotkeys' deactivation handler; the skin with its
   // mouse callbacks; the library; the engine manager; the hotkey manager; the CD engine;
   // the spectrum object. Then the library is loaded and the fresh-selection flag set.
+  g_playObject = CreateLibrary();
+  SetLibrary(g_playObject.get());
+  g_optionObject->Attach(g_playObject.get(), g_optionObject.get());
   g_plusObject = std::make_unique<TPlus>();
   SetPlus(g_plusObject.get());
   SetCurrentEngineSender([](uint32_t msg, intptr_t value) {
     if (TPlus* p = Plus(); p && p->CurrentEngine >= 0) p->SendMsg(p->CurrentEngine, msg, value);
   });
 
-  // Version check and restore; the current song is reselected here once the library exists
-  // and the spectrum engine loaded.
+  LoadLibrary(*g_playObject);
+  g_optionObject->SetFreshSelection(true);
+
+  // Version check and restore: the song started last is prepared, not played; the spectrum
+  // engine is loaded here once the spectrum exists.
   g_firstRun = WriteVersionRecord(Paths().ProgramFile, Paths().AppFolder);
+  TPlay& play = *g_playObject;
+  play.SetCurrent(play.FindEntry(Settings().ReadString("播放", "当前文件", ""), play.PlayIndex));
+  if (play.CurrentIndex >= 0) play.RefreshCurrent();
   g_plusObject->Rescan();
   if (g_firstRun) {
     ExecCommand("#About");
@@ -70,14 +83,18 @@ void FinalizeSharedObjects() {
   // secondary windows close in their fixed order (hotkeys, tag editor, sites, equaliser,
   // file manager, lyrics, lyrics editor, quick select, volume, categoriser, spectrum,
   // HTML export, options, video).
-  SetOption(nullptr);
-  g_optionObject.reset();  // saves the options
-  // Then the spectrum object and the skin; the library (stop adding, abort, stop the
-  // folder search, flush queued tags, save); the hotkey manager; the engine manager; the
-  // CD engine, the information display and the lyrics renderer.
+  g_optionObject->SaveOptions();
+  // Then the spectrum object and the skin.
+  CloseLibrary(*g_playObject);
+  // The hotkey manager; the engine manager; the CD engine, the information display and the
+  // lyrics renderer.
   SetCurrentEngineSender({});
   SetPlus(nullptr);
   g_plusObject.reset();
+  SetOption(nullptr);
+  g_optionObject.reset();
+  SetLibrary(nullptr);
+  g_playObject.reset();
   ResetRegistryKey(Paths().ProgramFile);
   Paths() = AppPaths();
 }
@@ -99,7 +116,8 @@ int RunPlayer(const std::string& programFile, const std::vector<std::string>& ar
     if (main.CreateMain()) {
       for (const std::string& a : args) {
         ExecCommand("#AddFile", a);
-        // The first playable argument starts playing once the library reports what it added.
+        // The first playable argument starts playing; later ones are only added.
+        if (!Option()->PlayMode() && Library()->HasFirstAdded) ExecCommand("#Play", a);
       }
       Option()->LoadOptions();
       code = ui::Application::Get().Run();

@@ -131,3 +131,10 @@ endfunction()
 function(sd_player_libs)
   set_property(GLOBAL APPEND PROPERTY SD_PLAYER_LIBS ${ARGN})
 endfunction()
+# Dialog templates: compiled into the program itself (resources are not pulled from a
+# static library).
+function(sd_player_resources)
+  foreach(f ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY SD_PLAYER_RESOURCES "${CMAKE_CURRENT_SOURCE_DIR}/${f}")
+  endforeach()
+endfunction()

@@ -14,7 +14,7 @@ constexpr VerbEntry kVerbs[] = {
     {"#volcenter", VolCenter, nullptr},
     {"#volleft", VolLeft, nullptr},
     {"#volright", VolRight, nullptr},
-    {"#savelist", nullptr, nullptr},        // M3U export of a category (library storage)
+    {"#savelist", SaveList, nullptr},
     {"#ctrllist", nullptr, nullptr},        // plug-in fills a category (engine manager)
     {"#unregister", nullptr, nullptr},      // plug-in removes a category (engine manager)
     {"#register", nullptr, nullptr},        // plug-in creates a category (engine manager)
@@ -37,7 +37,7 @@ constexpr VerbEntry kVerbs[] = {
     {"#soundup", SoundUp, nullptr},
     {"#volume", nullptr, nullptr},          // volume window
     // Library, window and transport verbs.
-    {"#addfile", nullptr, nullptr},         // library: add to the play category
+    {"#addfile", AddFile, nullptr},
     {"#search", Search, nullptr},
     {"#exit", Exit, nullptr},
     {"#url", nullptr, nullptr},             // play location window
@@ -50,15 +50,15 @@ constexpr VerbEntry kVerbs[] = {
     {"#id3", nullptr, nullptr},             // tag editor
     {"#playpause", nullptr, PlayPauseTarget},
     {"#extract", Extract, nullptr},
-    {"#openfile", nullptr, nullptr},        // open dialog into the library
+    {"#openfile", OpenFile, nullptr},
     {"#opendir", nullptr, nullptr},         // folder picker into the library
     {"#filemanage", nullptr, nullptr},      // file manager window
-    {"#play", nullptr, nullptr},            // play (play state and engines)
-    {"#stop", nullptr, nullptr},            // stop (play state and engines)
+    {"#play", Play, nullptr},
+    {"#stop", Stop, nullptr},
     {"#minimize", Minimize, nullptr},
     {"#normal", Normal, nullptr},
-    {"#next", nullptr, nullptr},            // next song (play state)
-    {"#prev", nullptr, nullptr},            // previous song (play state)
+    {"#next", Next, nullptr},
+    {"#prev", Prev, nullptr},
     {"#pause", Pause, nullptr},
     {"#repeat", Repeat, nullptr},
     {"#shuffle", Shuffle, nullptr},

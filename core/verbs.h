@@ -31,6 +31,15 @@ void Forward(const std::string&);
 void Rewind(const std::string&);
 const char* PlayPauseTarget();
 
+// Library and transport.
+void AddFile(const std::string&);
+void OpenFile(const std::string&);
+void SaveList(const std::string&);
+void Play(const std::string&);
+void Stop(const std::string&);
+void Next(const std::string&);
+void Prev(const std::string&);
+
 // Engines.
 void InstallPlus(const std::string&);
 void StartUp(const std::string&);

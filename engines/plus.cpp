@@ -236,11 +236,6 @@ void TPlus::SetHidden(const std::string& guid, bool on) {
 
 bool TPlus::PlayFile(const std::string& keyExt, const std::string& fileName, int priority) {
   StatusRecord().TotalTime = 0;
-  if (TOption* o = Option()) {
-    o->SetTotalTime(0);
-    o->SetPlayState(kStateConnecting);
-  }
-  StatusRecord().State = kStateConnecting;
   Rescan();
   CurrentEngine = ChooseEngine(keyExt);
   if (CurrentEngine < 0) return false;
@@ -265,7 +260,10 @@ void TPlus::HandleReport(const char* sender, const char* key, const char* extra,
   std::string k = key;
   TOption* o = Option();
   if (TextEquals(k, kKeyTime)) {
-    if (o) o->SetPosition(value);
+    if (o) {
+      if (!o->Dragging()) o->ShowPosition(value);
+      o->SetPositionTenths(value * 10);
+    }
     StatusRecord().Position = value * 10;
     NotifyAll();
   } else if (TextEquals(k, kKeyStatus)) {

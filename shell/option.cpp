@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+#include "app/startup.h"
 #include "core/commands.h"
+#include "core/files.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/text.h"
+#include "engines/plus.h"
 #include "shell/main_form.h"
+#include "ui/app.h"
 
 namespace sd {
 
@@ -16,19 +21,78 @@ TOption* g_option = nullptr;
 TOption* Option() { return g_option; }
 void SetOption(TOption* o) { g_option = o; }
 
-TOption::TOption() : deferred_([](const std::string& v, const std::string& a) { ExecCommand(v, a); }) {}
-
-TOption::~TOption() { SaveOptions(); }
-
-void TOption::SetPlayState(int state) {
-  // Any value outside the known states counts as an error.
-  playState_ = (state >= 0 && state <= 4) ? state : 4;
+TOption::TOption(TPlay* play)
+    : PlayControl(play, this),
+      deferred_([](const std::string& v, const std::string& a) { ExecCommand(v, a); }),
+      tenthTimer_(100, [this] { TenthTick(); }),
+      stateTimer_(1, [this] {
+        stateTimer_.SetEnabled(false);
+        EndOfTrack();
+      }) {
+  MirrorOptions();
 }
 
+TOption::~TOption() {
+  tenthTimer_.SetEnabled(false);
+  stateTimer_.SetEnabled(false);
+  SaveOptions();
+}
+
+void TOption::MirrorOptions() {
+  rec::TOptionRec& o = StatusRecord().Options;
+  o.OnTop = onTop_;
+  o.SingleSong = Single();
+  o.Shuffle = Shuffle();
+  o.Repeat = Repeat();
+  o.RemainingTime = RemainingTime();
+  o.EQEnabled = eqEnabled_;
+  o.HotKeys = hotKeys_;
+  o.PlayerLine = playerLine_;
+}
+
+// Each setter stores the value, updates what shows it, then tells the loaded engines. The
+// skin's switches and the menus' check marks follow here as they are built.
+void TOption::SetSingle(bool on) {
+  PlayControl::SetSingle(on);
+  MirrorOptions();
+  NotifyEngines();
+}
+void TOption::SetRepeat(bool on) {
+  PlayControl::SetRepeat(on);
+  MirrorOptions();
+  NotifyEngines();
+}
+void TOption::SetShuffle(bool on) {
+  PlayControl::SetShuffle(on);
+  MirrorOptions();
+  NotifyEngines();
+}
+void TOption::SetRemainingTime(bool on) {
+  PlayControl::SetRemainingTime(on);
+  MirrorOptions();
+  NotifyEngines();
+}
 void TOption::SetOnTop(bool on) {
   onTop_ = on;
   if (MainForm* m = MainForm::Instance())
     SetWindowPos(m->hwnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MirrorOptions();
+  NotifyEngines();
+}
+void TOption::SetEQEnabled(bool on) {
+  eqEnabled_ = on;
+  MirrorOptions();
+  NotifyEngines();
+}
+void TOption::SetEQAutoSelect(bool on) {
+  eqAuto_ = on;
+  NotifyEngines();
+}
+void TOption::SetPlayerLine(int line) {
+  // The mixer clamps the line to its sources once mixer access exists.
+  playerLine_ = line;
+  MirrorOptions();
+  NotifyEngines();
 }
 
 void TOption::SetCommandsEnabled(bool on) {
@@ -39,31 +103,82 @@ void TOption::SetCommandsEnabled(bool on) {
   }
 }
 
+void TOption::SetTitle(const std::string& text) {
+  if (ShuttingDown()) return;
+  ui::Application::Get().SetTitle(text.empty() ? std::string(kAppTitle) : text + " " + kAppTitle);
+}
+
 void TOption::LoadOptions() {
   IniFile ini = Settings();
-  repeat_ = ini.ReadBool("播放", "循环", false);
-  shuffle_ = ini.ReadBool("播放", "随机", false);
-  single_ = ini.ReadBool("播放", "单曲播放", false);
-  remaining_ = ini.ReadBool("播放", "时间显示", false);
-  eqEnabled_ = ini.ReadBool("播放", "EQ均衡", false);
-  eqAuto_ = ini.ReadBool("播放", "EQ自动", false);
+  // Equaliser bands come first, once the equaliser exists.
+  SetRepeat(ini.ReadBool("播放", "循环", false));
+  SetShuffle(ini.ReadBool("播放", "随机", false));
+  SetSingle(ini.ReadBool("播放", "单曲播放", false));
+  SetRemainingTime(ini.ReadBool("播放", "时间显示", false));
+  SetEQEnabled(ini.ReadBool("播放", "EQ均衡", false));
+  SetEQAutoSelect(ini.ReadBool("播放", "EQ自动", false));
+  SetPlayerLine(ini.ReadInteger("播放", "声道", 0));
   SetOnTop(ini.ReadBool("参数", "窗口位置", false));
   LastFolder() = ini.ReadString("参数", "打开位置", LastFolder());
-  // Equaliser bands, skin, associations, automatic play, spectrum and plug-ins join here
-  // as their parts of the player are built.
+  // The skin, the association check and the spectrum join here as they are built.
+  if (ini.ReadBool("参数", "自动播放", false) && !PlayMode()) ExecCommand("#Play");
+  if (TPlus* p = Plus()) {
+    for (const TPlusRec& r : std::vector<TPlusRec>(p->Engines))
+      if ((r.Flags & kPlusFlagGeneral) && !p->IsHidden(r.Guid)) ExecCommand("#StartUp", r.Guid);
+  }
 }
 
 void TOption::SaveOptions() {
-  if (Paths().SettingsFile.empty()) return;
+  if (saved_ || Paths().SettingsFile.empty()) return;
+  saved_ = true;
   IniFile ini = Settings();
-  ini.WriteBool("播放", "循环", repeat_);
-  ini.WriteBool("播放", "随机", shuffle_);
-  ini.WriteBool("播放", "单曲播放", single_);
-  ini.WriteBool("播放", "时间显示", remaining_);
+  ini.WriteBool("播放", "循环", Repeat());
+  ini.WriteBool("播放", "随机", Shuffle());
+  ini.WriteBool("播放", "单曲播放", Single());
+  ini.WriteBool("播放", "时间显示", RemainingTime());
   ini.WriteBool("播放", "EQ均衡", eqEnabled_);
   ini.WriteBool("播放", "EQ自动", eqAuto_);
+  ini.WriteInteger("播放", "声道", playerLine_);
   ini.WriteBool("参数", "窗口位置", onTop_);
   ini.WriteString("参数", "打开位置", LastFolder());
+  ini.WriteBool("参数", "使用热键", hotKeys_);
 }
+
+void TOption::IssueVerb(const std::string& verb, const std::string& arg) { ExecCommand(verb, arg); }
+
+std::string TOption::FileKey(const std::string& file) {
+  char buf[MAX_PATH * 2];
+  DWORD n = GetShortPathNameA(file.c_str(), buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return "";
+  return LowerAscii(std::string(buf, n));
+}
+
+bool TOption::StartEngine(const std::string& keyExt, const std::string& fileName) {
+  TPlus* p = Plus();
+  if (!p) return false;
+  int priority = Settings().ReadInteger("播放", "优先级", 4);
+  return p->PlayFile(keyExt, fileName, priority);
+}
+
+void TOption::StopEngine() {
+  if (TPlus* p = Plus()) p->StopCurrent();
+}
+
+void TOption::ClearReadOnly(const std::string& file) {
+  DWORD a = GetFileAttributesA(file.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+void TOption::PlayStateChanged(int, int newState) {
+  tenthTimer_.SetEnabled(newState == kStatePlaying);
+  StatusRecord().State = newState;
+  // Skin lamps, the information display, the spectrum and the video window follow here.
+}
+
+void TOption::NotifyEngines() {
+  if (TPlus* p = Plus()) p->NotifyAll();
+}
+
+bool TOption::ShuttingDown() { return sd::ShuttingDown(); }
 
 }  // namespace sd

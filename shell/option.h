@@ -1,48 +1,41 @@
-// The play options object: play modes, the play state reported by the engine, the play-mode
-// flag (the user wants playback), the suspension of the player's own inputs while a modal
-// dialog is open, and the deferred-command slot.
+// The play options object: the play modes and play state with the transport logic
+// (PlayControl), the time and state timers, the suspension of the player's own inputs while a
+// modal dialog is open, and the deferred-command slot. It is the transport logic's host:
+// engines, displays and verbs are reached from here.
 #pragma once
 #include <string>
 
 #include "core/deferred.h"
 #include "core/volume.h"
+#include "shell/play_control.h"
+#include "ui/timer.h"
 
 namespace sd {
 
-class TOption {
+class TOption : public PlayControl, public IPlayHost {
  public:
-  TOption();
-  ~TOption();  // saves the options
+  explicit TOption(TPlay* play = nullptr);
+  ~TOption() override;  // saves the options
 
   DeferredCommands& Deferred() { return deferred_; }
 
-  int PlayState() const { return playState_; }
-  void SetPlayState(int state);
-  // Every state report starts the end-of-track rule after the report has returned.
-  void StartEndOfTrack() { endOfTrackPending_ = true; }
-  bool EndOfTrackPending() const { return endOfTrackPending_; }
-  bool PlayMode() const { return playMode_; }
-  void SetPlayMode(bool on) { playMode_ = on; }
-  // Whole seconds as last reported by the engine.
-  int Position() const { return position_; }
-  int TotalTime() const { return totalTime_; }
-  void SetPosition(int s) { position_ = s; }
-  void SetTotalTime(int s) { totalTime_ = s; }
-
-  bool Repeat() const { return repeat_; }
-  bool Shuffle() const { return shuffle_; }
-  bool Single() const { return single_; }
-  bool RemainingTime() const { return remaining_; }
   bool OnTop() const { return onTop_; }
   bool EQEnabled() const { return eqEnabled_; }
   bool EQAutoSelect() const { return eqAuto_; }
-  void SetRepeat(bool on) { repeat_ = on; }
-  void SetShuffle(bool on) { shuffle_ = on; }
-  void SetSingle(bool on) { single_ = on; }
-  void SetRemainingTime(bool on) { remaining_ = on; }
+  bool HotKeys() const { return hotKeys_; }
+  int PlayerLine() const { return playerLine_; }
+  void SetSingle(bool on);
+  void SetRepeat(bool on);
+  void SetShuffle(bool on);
+  void SetRemainingTime(bool on);
   void SetOnTop(bool on);
-  void SetEQEnabled(bool on) { eqEnabled_ = on; }
-  void SetEQAutoSelect(bool on) { eqAuto_ = on; }
+  void SetEQEnabled(bool on);
+  void SetEQAutoSelect(bool on);
+  void SetPlayerLine(int line);
+
+  // Every state report starts the end-of-track rule after the report has returned.
+  void StartEndOfTrack() { stateTimer_.SetEnabled(true); }
+  bool EndOfTrackPending() const { return stateTimer_.Enabled(); }
 
   // Suspensions nest: commands are enabled again when every suspension has been lifted.
   void SetCommandsEnabled(bool on);
@@ -50,19 +43,32 @@ class TOption {
 
   VolumeState& Volume() { return volume_; }
 
-  // The keys whose windows and engines exist: play modes, always-on-top, the last folder.
+  // Application title (and tray tip): text + " " + the title, or the title alone.
+  void SetTitle(const std::string& text);
+
   void LoadOptions();
   void SaveOptions();
 
+  // IPlayHost.
+  void IssueVerb(const std::string& verb, const std::string& arg) override;
+  std::string FileKey(const std::string& file) override;
+  bool StartEngine(const std::string& keyExt, const std::string& fileName) override;
+  void StopEngine() override;
+  void ClearReadOnly(const std::string& file) override;
+  void PlayStateChanged(int oldState, int newState) override;
+  void ShowTitle(const std::string& title) override { SetTitle(title); }
+  void NotifyEngines() override;
+  bool ShuttingDown() override;
+
  private:
+  void MirrorOptions();  // the option block of the play status record
   DeferredCommands deferred_;
-  int playState_ = 0;
-  bool playMode_ = false;
-  int position_ = 0, totalTime_ = 0;
-  bool repeat_ = false, shuffle_ = false, single_ = false, remaining_ = false, onTop_ = false;
-  bool eqEnabled_ = false, eqAuto_ = false;
+  ui::Timer tenthTimer_;
+  ui::Timer stateTimer_;
+  bool onTop_ = false, eqEnabled_ = false, eqAuto_ = false, hotKeys_ = false;
+  int playerLine_ = 0;
   int suspended_ = 0;
-  bool endOfTrackPending_ = false;
+  bool saved_ = false;
   VolumeState volume_;
 };
 

@@ -15,12 +15,30 @@ struct PromptRequest {
   UINT flags = 0;  // MB_* icon and buttons
 };
 
+struct FileDialogRequest {
+  std::string title;
+  std::string filter;  // "name|pattern|name|pattern..."
+  std::string folder;  // initial folder
+  std::string defaultExt;
+  bool save = false;
+  bool multiple = false;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
   // Returns the button pressed (IDOK, IDYES, ...).
   virtual int Message(HWND owner, const PromptRequest& req) = 0;
+  // A modal text dialog (the password dialog, ...): 1 OK with text, 0 cancelled, -1 when
+  // this prompter does not answer it and the real dialog is to be shown.
+  virtual int AskText(HWND owner, const PromptRequest& req, std::string& text) { return -1; }
+  // An open or save dialog: 1 confirmed with the chosen files, 0 cancelled, -1 not answered
+  // here (the system's dialog is shown).
+  virtual int FileDialog(HWND owner, const FileDialogRequest& req, std::vector<std::string>& files) { return -1; }
 };
+
+// The system's open or save dialog (through the prompter in use); true when confirmed.
+bool RunFileDialog(const FileDialogRequest& req, std::vector<std::string>& files, HWND owner = nullptr);
 
 // The prompter in use: the system's message box unless a test installed another.
 Prompter& CurrentPrompter();
@@ -34,6 +52,23 @@ class ScriptedPrompter : public Prompter {
  public:
   std::vector<PromptRequest> asked;
   std::vector<int> answers;
+  std::vector<std::string> texts;  // answers of text dialogs; none left: cancelled
+  std::vector<FileDialogRequest> dialogs;
+  std::vector<std::vector<std::string>> chosen;  // answers of file dialogs; none left: cancelled
+  int FileDialog(HWND, const FileDialogRequest& req, std::vector<std::string>& files) override {
+    dialogs.push_back(req);
+    if (chosen.empty()) return 0;
+    files = chosen.front();
+    chosen.erase(chosen.begin());
+    return 1;
+  }
+  int AskText(HWND, const PromptRequest& req, std::string& text) override {
+    asked.push_back(req);
+    if (texts.empty()) return 0;
+    text = texts.front();
+    texts.erase(texts.begin());
+    return 1;
+  }
   int Message(HWND, const PromptRequest& req) override {
     asked.push_back(req);
     if (answers.empty()) return IDOK;

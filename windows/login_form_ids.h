@@ -1,0 +1,4 @@
+#pragma once
+#define IDD_LOGIN 1001
+#define IDC_LOGIN_PROMPT 1002
+#define IDC_LOGIN_PASSWORD 1003
