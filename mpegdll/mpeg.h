@@ -112,7 +112,10 @@ enum MpegState {
   MPEG_STATE_DRAINING = 3,
 };
 
-// Error numbers of MPEG_NOTE_ERROR. 7 and 8 are warnings: playback goes on.
+// Error numbers of MPEG_NOTE_ERROR. 7 and 8 are warnings: playback goes on (7 is kept for
+// an output that ran dry and is not posted at present). 1 and 2 come
+// from opening (code 8); 3 to 6 end a playback and are its last notification (no state 0
+// follows, the player is stopped).
 enum MpegError {
   MPEG_ERR_OPEN = 1,         // the file cannot be opened (missing, locked, too large)
   MPEG_ERR_FORMAT = 2,       // no MPEG Layer III audio found
@@ -120,7 +123,7 @@ enum MpegError {
   MPEG_ERR_OUTPUT = 4,       // the sound device or the output file cannot be opened
   MPEG_ERR_DECODE = 5,       // the codec failed while decoding
   MPEG_ERR_THREAD = 6,       // the decoding thread could not be started
-  MPEG_WARN_UNDERRUN = 7,    // the output ran dry for a moment
+  MPEG_WARN_UNDERRUN = 7,    // (kept) the output ran dry for a moment
   MPEG_WARN_DAMAGED = 8,     // damaged data was skipped
 };
 

@@ -343,15 +343,17 @@ long long Decoder::PlayedSamples() {
 }
 
 void Decoder::Run() {
+  // A fatal error is the last notification of a playback: no state follows it, so the
+  // receiver does not take the song for finished as well as failed.
   if (!OpenCodec()) {
+    InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
     p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_CODEC);
-    p_.PostState(MPEG_STATE_STOPPED);
     return;
   }
   if (!OpenOutput()) {
     Close();
+    InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
     p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_OUTPUT);
-    p_.PostState(MPEG_STATE_STOPPED);
     return;
   }
   eq_.Reset(fmt_.sampleRate, ch_);
@@ -404,8 +406,9 @@ void Decoder::Run() {
     bool busy = false;
     if (!eof_ && pcm_.size() - pcmHead_ < ahead) {
       if (!Feed()) {
+        InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
         p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_DECODE);
-        eof_ = true;
+        break;
       }
       busy = true;
     }

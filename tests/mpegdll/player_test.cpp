@@ -180,7 +180,7 @@ class MpegDll : public testing::Test {
   }
   // Decodes a song to a PCM file (optionally from a second, optionally equalised).
   std::vector<int16_t> DecodeToFile(const std::string& song, int fromSecond = 0, const int8_t* eq = nullptr) {
-    std::string out = Temp("decoded.raw");
+    std::string out = Temp(std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".raw");
     EXPECT_EQ(g_dll.SendS(player_, MPEG_CMD_OUTPUT_FILE, out.c_str()), MPEG_OK);
     EXPECT_EQ(g_dll.SendS(player_, MPEG_CMD_OPEN, song.c_str()), MPEG_OK);
     if (fromSecond) {
@@ -292,6 +292,14 @@ TEST_F(MpegDll, SeekLandsOnTheSecond) {
     int lag = BestLag(from, whole, c.channels, c.second * c.rate - 2 * c.spf, c.second * c.rate + 2 * c.spf, 2 * size_t(c.spf), 4096);
     EXPECT_LT(std::abs(lag - c.second * c.rate), c.spf) << "landed at sample " << lag;
     EXPECT_GE(SnrDb(from, whole, c.channels, lag, 2 * size_t(c.spf), from.size() / size_t(c.channels) - 100), 60.0);
+  }
+}
+
+TEST_F(MpegDll, SeekAtOrBeyondTheEndEndsTheSong) {
+  for (int second : {6, 100}) {
+    SCOPED_TRACE(second);
+    auto pcm = DecodeToFile(Fixture("cbr44.mp3"), second);
+    EXPECT_LT(pcm.size(), 2u * 1152 * 2);
   }
 }
 
@@ -455,6 +463,10 @@ TEST_F(MpegDllDevice, DeleteDuringPlaybackLeavesNoThreadAndHonoursPriority) {
   ASSERT_TRUE(WaitState(MPEG_STATE_PLAYING, 3000));
   auto threads = LibraryThreads();
   ASSERT_EQ(threads.size(), 1u) << "the decoding thread should be found";
+  HANDLE first = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threads[0]);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(GetThreadPriority(first), THREAD_PRIORITY_NORMAL) << "the priority set before playing";
+  CloseHandle(first);
   struct {
     int priority, expected;
   } levels[] = {{1, THREAD_PRIORITY_BELOW_NORMAL}, {2, THREAD_PRIORITY_NORMAL},
@@ -472,4 +484,22 @@ TEST_F(MpegDllDevice, DeleteDuringPlaybackLeavesNoThreadAndHonoursPriority) {
   player_ = nullptr;
   EXPECT_LT(GetTickCount() - before, 2000u);
   EXPECT_TRUE(LibraryThreads().empty());
+}
+
+// The demo song of the program folder plays, and its tag links to lyrics that are there.
+TEST_F(MpegDll, DemoSongDecodesAndLinksItsLyrics) {
+  std::string demo = std::string(SD_DIST_DIR) + "demo.mp3";
+  auto bytes = ReadBytes(demo);
+  ASSERT_GT(bytes.size(), 164u + 10000);
+  const uint8_t* lyrics = bytes.data() + bytes.size() - 164;
+  ASSERT_EQ(std::memcmp(lyrics, "LYRICS", 6), 0);
+  ASSERT_EQ(std::memcmp(lyrics + 36, "TAG", 3), 0);
+  std::string name(reinterpret_cast<const char*>(lyrics + 6), strnlen(reinterpret_cast<const char*>(lyrics + 6), 30));
+  EXPECT_EQ(name, "demo.lrc");
+  auto lrc = ReadBytes(std::string(SD_DIST_DIR) + "Lyrics\\" + name);
+  ASSERT_FALSE(lrc.empty());
+  EXPECT_NE(std::string(lrc.begin(), lrc.end()).find("[00:02.40]"), std::string::npos);
+  auto pcm = DecodeToFile(demo);
+  EXPECT_NEAR(double(pcm.size()) / 2 / 44100, 24.0, 1.0);
+  EXPECT_EQ(Last(MPEG_NOTE_ERROR), -1) << "the tags are not taken for damaged audio";
 }
