@@ -621,7 +621,7 @@ int MPEG_API control_message_send_S(MpegPlayer* p, int code, const char* text) {
     case MPEG_CMD_OPEN:
       return OpenSong(p, text);
     case MPEG_CMD_OUTPUT_FILE:
-      if (p->thread) return MPEG_E_STATE;
+      if (ThreadRunning(p)) return MPEG_E_STATE;
       p->toFile = true;
       p->outName.assign(text, strnlen(text, MAX_PATH));
       return MPEG_OK;

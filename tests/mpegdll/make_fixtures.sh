@@ -35,4 +35,5 @@ with open("tagged.mp3", "ab") as f:
     f.write(b"LYRICS" + b"tagged.lrc".ljust(30, b"\0"))
     f.write(b"TAG" + b"Tagged".ljust(30, b"\0") + bytes(30 + 30 + 4 + 30) + bytes([13]))
 PY
+lame --quiet --decode -t tagged.mp3 tagged.raw
 rm -f a44s.wav a22m.wav a11s.wav a48s.wav

@@ -244,7 +244,7 @@ struct Song {
 };
 const Song kSongs[] = {
     {"cbr44", 44100, 2, 6}, {"vbr44", 44100, 2, 6}, {"cbr48", 48000, 2, 5},
-    {"m2mono", 22050, 1, 4}, {"m25vbr", 11025, 2, 4},
+    {"m2mono", 22050, 1, 4}, {"m25vbr", 11025, 2, 4}, {"tagged", 44100, 2, 6},
 };
 
 }  // namespace
@@ -263,6 +263,7 @@ TEST_F(MpegDll, DecodesLikeLameAndKnowsTheLength) {
     size_t frames = ref.size() / size_t(s.channels);
     double snr = SnrDb(ref, ours, s.channels, lag, 2000, frames - 2000);
     EXPECT_GE(snr, 60.0) << "lag " << lag;
+    EXPECT_EQ(Last(MPEG_NOTE_ERROR), -1) << "no damage in a sound file";
   }
 }
 
