@@ -4,6 +4,8 @@
 
 #include "core/commands.h"
 #include "core/paths.h"
+#include "core/reg.h"
+#include "core/text.h"
 #include "core/settings.h"
 #include "engines/plus.h"
 #include "library/play.h"
@@ -68,7 +70,60 @@ std::unique_ptr<TPlay> CreateLibrary() {
   return std::make_unique<TPlay>(seams);
 }
 
-void LoadLibrary(TPlay& play) { play.LoadCategories(nullptr); }
+namespace {
+// The registry list of older versions, below the program's key: "文件列表" (default value:
+// the play category), "文件列表\标准" (category 0) and a sub-key of "文件列表\自定义" per category.
+TLegacyList ReadLegacyList() {
+  TLegacyList list;
+  TReg reg;
+  std::vector<std::string> keys;
+  // Look before opening: opening creates a key that is not there.
+  HKEY probe;
+  std::string base = "Software\\青禾软件\\青禾播放器\\文件列表";
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_READ, &probe) != ERROR_SUCCESS) return list;
+  RegCloseKey(probe);
+  list.Present = true;
+  // Numbers were stored as numbers; a text of digits reads too.
+  auto number = [&reg](const std::string& name, int def) {
+    int v = reg.ReadRegInteger(name, INT32_MIN);
+    return v != INT32_MIN ? v : TextToInt(reg.ReadRegString(name, ""), def);
+  };
+  if (reg.OpenRegKey("文件列表")) list.PlayIndex = number("", 0);
+  std::vector<std::string> names;
+  if (reg.OpenRegKey("文件列表\\标准")) {
+    reg.RegValueNames(names);
+    for (const std::string& n : names) {
+      if (TextEquals(n, "password"))
+        list.StandardPassword = reg.ReadRegString(n, "");
+      else if (!n.empty())
+        list.StandardFiles.push_back(reg.ReadRegString(n, ""));
+    }
+  }
+  if (reg.OpenRegKey("文件列表\\自定义")) {
+    reg.RegKeyNames(keys);
+    for (const std::string& k : keys) {
+      if (!reg.OpenRegKey("文件列表\\自定义\\" + k)) continue;
+      TLegacyCategory c;
+      c.Name = reg.ReadRegString("", "");
+      c.Parent = number("Parent", -1);
+      c.Style = number("Style", 0);
+      c.Password = reg.ReadRegString("password", "");
+      reg.RegValueNames(names);
+      for (const std::string& n : names)
+        if (!n.empty() && !TextEquals(n, "Style") && !TextEquals(n, "Parent") && !TextEquals(n, "password"))
+          c.Files.push_back(reg.ReadRegString(n, ""));
+      list.Custom.push_back(c);
+    }
+  }
+  reg.CloseRegKey();
+  return list;
+}
+}  // namespace
+
+void LoadLibrary(TPlay& play) {
+  TLegacyList legacy = ReadLegacyList();
+  play.LoadCategories(legacy.Present ? &legacy : nullptr);
+}
 
 void CloseLibrary(TPlay& play) {
   play.StopAdding();
