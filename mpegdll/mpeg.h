@@ -117,7 +117,7 @@ enum MpegState {
 // from opening (code 8); 3 to 6 end a playback and are its last notification (no state 0
 // follows, the player is stopped).
 enum MpegError {
-  MPEG_ERR_OPEN = 1,         // the file cannot be opened (missing, locked, too large)
+  MPEG_ERR_OPEN = 1,         // the file cannot be opened or read (missing, locked, over 512 MB)
   MPEG_ERR_FORMAT = 2,       // no MPEG Layer III audio found
   MPEG_ERR_CODEC = 3,        // the system has no codec for this stream
   MPEG_ERR_OUTPUT = 4,       // the sound device or the output file cannot be opened

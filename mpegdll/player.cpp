@@ -1,5 +1,5 @@
-// mpeg.dll: the player objects. The song is mapped into memory (read sharing only) and
-// scanned once for its frames; a decoding thread per playback feeds the frames through the
+// mpeg.dll: the player objects. The song is read into memory (and kept open with read
+// sharing only) and scanned once for its frames; a decoding thread per playback feeds the frames through the
 // system's ACM MP3 codec, equalises the PCM and writes it to waveOut (or to a file).
 #include <windows.h>
 #include <mmsystem.h>
@@ -7,6 +7,7 @@
 #include <msacm.h>
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ using sd::mpeg::StreamInfo;
 
 namespace {
 
-constexpr size_t kMaxFileBytes = size_t(1) << 30;  // songs larger than this are refused
+constexpr size_t kMaxFileBytes = size_t(512) << 20;  // songs larger than this are refused
 constexpr int kDeviceBuffers = 6;                    // queued at the sound device ...
 constexpr int kDeviceBufferMs = 50;                  // ... of this length each
 constexpr int kAheadMs = 1000;                       // decoded PCM kept ready beyond that
@@ -58,7 +59,7 @@ struct MpegPlayer {
 
   // The open song.
   HANDLE file = INVALID_HANDLE_VALUE;
-  HANDLE mapping = nullptr;
+  std::vector<uint8_t> bytes;  // the whole file, read at open
   const uint8_t* data = nullptr;
   size_t size = 0;
   StreamInfo info;
@@ -474,11 +475,9 @@ bool ThreadRunning(MpegPlayer* p) {
 
 void CloseSong(MpegPlayer* p) {
   StopThread(p);
-  if (p->data) UnmapViewOfFile(p->data);
-  if (p->mapping) CloseHandle(p->mapping);
+  std::vector<uint8_t>().swap(p->bytes);
   if (p->file != INVALID_HANDLE_VALUE) CloseHandle(p->file);
   p->data = nullptr;
-  p->mapping = nullptr;
   p->file = INVALID_HANDLE_VALUE;
   p->size = 0;
   p->info = StreamInfo{};
@@ -502,9 +501,29 @@ int OpenSong(MpegPlayer* p, const char* name) {
     p->Post(MPEG_NOTE_ERROR, MPEG_ERR_OPEN);
     return MPEG_E_OPEN;
   }
-  p->size = size_t(size.QuadPart);
-  if (p->size > 0) p->mapping = CreateFileMappingA(p->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (p->mapping) p->data = static_cast<const uint8_t*>(MapViewOfFile(p->mapping, FILE_MAP_READ, 0, 0, 0));
+  // Read once into memory: a read error then shows here, not in the middle of decoding.
+  size_t want = size_t(size.QuadPart);
+  try {
+    p->bytes.resize(want);
+  } catch (const std::bad_alloc&) {
+    CloseSong(p);
+    p->Post(MPEG_NOTE_ERROR, MPEG_ERR_OPEN);
+    return MPEG_E_OPEN;
+  }
+  size_t got = 0;
+  while (got < want) {
+    DWORD n = 0;
+    DWORD chunk = DWORD(std::min<size_t>(want - got, size_t(1) << 20));
+    if (!ReadFile(p->file, p->bytes.data() + got, chunk, &n, nullptr) || n == 0) break;
+    got += n;
+  }
+  if (got < want) {
+    CloseSong(p);
+    p->Post(MPEG_NOTE_ERROR, MPEG_ERR_OPEN);
+    return MPEG_E_OPEN;
+  }
+  p->size = want;
+  p->data = p->bytes.data();
   if (!p->data || !sd::mpeg::ScanStream(p->data, p->size, p->info)) {
     CloseSong(p);
     p->Post(MPEG_NOTE_ERROR, MPEG_ERR_FORMAT);
