@@ -7,6 +7,7 @@
 #include <msacm.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <new>
 #include <cstring>
 #include <string>
@@ -136,6 +137,7 @@ class Decoder {
   long long base_ = 0;            // song sample at device position 0
   long long written_ = 0;         // frames written since the last reset
   bool eof_ = false;
+  bool fed_ = false;              // the codec has seen frames
   bool paused_ = false;
   Equalizer eq_;
 };
@@ -227,6 +229,7 @@ bool Decoder::Feed() {
     src_.insert(src_.end(), from, from + sizes[k]);
   }
   next_ = end;
+  fed_ = true;
   bool last = next_ >= frames.size();
   DWORD need = 0;
   if (acmStreamSize(acm_, DWORD(src_.size()), &need, ACM_STREAMSIZEF_SOURCE) != 0 || need == 0)
@@ -256,7 +259,10 @@ bool Decoder::Feed() {
   size_t frames16 = samples / size_t(ch_);
   size_t drop = size_t(std::min<long long>(skip_, (long long)frames16));
   skip_ -= (long long)drop;
-  if (pcmHead_ > 0 && pcmHead_ == pcm_.size()) pcm_.clear(), pcmHead_ = 0;
+  if (pcmHead_ > 0 && pcmHead_ * 2 >= pcm_.size()) {  // drop what was written, keep the rest
+    pcm_.erase(pcm_.begin(), pcm_.begin() + std::ptrdiff_t(pcmHead_));
+    pcmHead_ = 0;
+  }
   pcm_.insert(pcm_.end(), s + drop * size_t(ch_), s + frames16 * size_t(ch_));
   if (last) eof_ = true;
   return true;
@@ -285,8 +291,11 @@ void Decoder::SeekTo(long long sample) {
   next_ = start;
   skip_ = sample - (long long)start * fmt_.samplesPerFrame;
   // A fresh codec: nothing of the old position may linger in it.
-  CloseCodec();
-  OpenCodec();
+  if (fed_) {
+    CloseCodec();
+    OpenCodec();
+    fed_ = false;
+  }
 }
 
 bool Decoder::DeviceIdle() {
