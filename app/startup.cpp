@@ -11,6 +11,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "library/play.h"
+#include "engines/mpeg_engine.h"
 #include "engines/plus.h"
 #include "setup/registry_record.h"
 #include "shell/main_form.h"
@@ -54,6 +55,7 @@ bool InitSharedObjects(const std::string& programFile, const std::vector<std::st
   SetLibrary(g_playObject.get());
   g_optionObject->Attach(g_playObject.get(), g_optionObject.get());
   g_plusObject = std::make_unique<TPlus>();
+  g_plusObject->SetBuiltInEntry(0, &MpegEngineMessage);
   SetPlus(g_plusObject.get());
   SetCurrentEngineSender([](uint32_t msg, intptr_t value) {
     if (TPlus* p = Plus(); p && p->CurrentEngine >= 0) p->SendMsg(p->CurrentEngine, msg, value);
@@ -77,7 +79,11 @@ bool InitSharedObjects(const std::string& programFile, const std::vector<std::st
   return true;
 }
 
+bool g_finalized = false;
+
 void FinalizeSharedObjects() {
+  if (g_finalized || g_secondInstance) return;
+  g_finalized = true;
   g_shuttingDown = true;
   // The information display is put on hold and the lyrics timer stopped; then the open
   // secondary windows close in their fixed order (hotkeys, tag editor, sites, equaliser,
@@ -101,6 +107,12 @@ void FinalizeSharedObjects() {
 }  // namespace
 
 bool ShuttingDown() { return g_shuttingDown; }
+
+void ShutdownNow() {
+  if (g_finalized) return;
+  if (MainForm* m = MainForm::Instance()) SendMessageA(m->hwnd(), WM_CLOSE, 0, 0);
+  FinalizeSharedObjects();
+}
 bool SecondInstance() { return g_secondInstance; }
 bool FirstRun() { return g_firstRun; }
 

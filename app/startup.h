@@ -15,5 +15,9 @@ bool ShuttingDown();
 bool SecondInstance();
 // The first start of this version (from the registry record).
 bool FirstRun();
+// The whole shutdown at once (the system is ending the session and will not wait for the
+// message loop): the main window closes and the shared objects are finalised, saving the
+// options, the queued tags and the library.
+void ShutdownNow();
 
 }  // namespace sd

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/startup.h"
 #include "core/commands.h"
 #include "core/instance_msg.h"
 #include "core/paths.h"
@@ -82,6 +83,12 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (msg == WM_QUERYENDSESSION) return TRUE;
+  if (msg == WM_ENDSESSION) {
+    // The session ends and the process will not get back to its message loop: shut down
+    // now, as "#Exit" does, so the options, queued tags and the library are kept.
+    if (wp) ShutdownNow();
+    return 0;
+  }
   return ui::Wnd::OnMessage(msg, wp, lp);
 }
 
