@@ -622,6 +622,7 @@ struct BlockTargets {
   std::vector<int> numbered;  // binding rows by tag number
   int equaliser = -1, spectrum = -1;
   bool lyricsWindow = false;
+  int64_t shapeBytes = 0;  // outlines read so far
   explicit BlockTargets(const SkinDesc& d) {
     for (size_t i = 0; i < d.bindings.size(); ++i) {
       uint8_t k = d.bindings[i].kind;
@@ -638,7 +639,7 @@ struct BlockTargets {
   }
 };
 
-void ApplyBlock(SkinInput& in, const SkinBlock& blk, const BlockTargets& t, SkinDesc& d) {
+void ApplyBlock(SkinInput& in, const SkinBlock& blk, BlockTargets& t, SkinDesc& d) {
   const std::string& tag = blk.tag;
   if (tag == "VIEW") return;
   if (tag == "EQWP") {
@@ -674,9 +675,13 @@ void ApplyBlock(SkinInput& in, const SkinBlock& blk, const BlockTargets& t, Skin
       w.hasBackground = true;
       w.background = PictureRef{blk.offset, blk.length, 0};
     } else if (blk.length <= kMaxShapeBytes) {
+      int64_t total = t.shapeBytes - static_cast<int64_t>(w.shape.size()) + blk.length;
       std::string data;
-      if (ReadPicture(in, PictureRef{blk.offset, blk.length, 0}, data) && IsRegionData(data))
+      if (total <= kMaxShapeTotal && ReadPicture(in, PictureRef{blk.offset, blk.length, 0}, data) &&
+          IsRegionData(data)) {
         w.shape = std::move(data);
+        t.shapeBytes = total;
+      }
     }
     return;
   }

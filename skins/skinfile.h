@@ -64,7 +64,8 @@ constexpr size_t kMaxSkinWindows = 4096;
 constexpr size_t kMaxSkinBindings = 8192;
 constexpr size_t kMaxSkinControls = 65536;
 constexpr size_t kMaxSkinLine = 65536;             // longer lines are cut
-constexpr int32_t kMaxShapeBytes = 8 << 20;        // larger outlines are ignored
+constexpr int32_t kMaxShapeBytes = 8 << 20;        // larger outlines are ignored,
+constexpr int64_t kMaxShapeTotal = 32 << 20;       // and outlines beyond this in all
 constexpr int32_t kMaxPreviewBytes = 16 << 20;     // larger previews are not loaded
 
 // A picture in the skin file: its data's offset and length, and the state it serves.

@@ -35,6 +35,9 @@ bool BuildSkinFile(std::string_view text, const std::vector<SkinBlockData>& bloc
     error = "the text part holds a Ctrl-Z byte";
     return false;
   }
+  size_t total = text.size() + 10;
+  for (const auto& b : blocks) total += 12 + b.data.size();
+  out.reserve(total);
   out.assign(text);
   if (!out.empty() && out.back() != '\n') out += "\r\n";
   out += "\x1A[END]\r\n";
@@ -71,6 +74,7 @@ std::string MakeRegionData(const std::vector<RegionRect>& rects) {
     first = false;
   }
   std::string s;
+  s.reserve(32 + rects.size() * 16);
   Put32(s, 32);
   Put32(s, 1);
   Put32(s, static_cast<uint32_t>(rects.size()));

@@ -551,6 +551,22 @@ TEST(SkinBlocks, RegionDataIsCheckedBeforeUse) {
   EXPECT_EQ(RegionRects(good), (std::vector<RegionRect>{{0, 0, 10, 5}, {2, 5, 8, 9}}));
 }
 
+TEST(SkinBlocks, OutlinesAreBounded) {
+  std::string big = MakeRegionData(std::vector<RegionRect>((kMaxShapeBytes - 32) / 16 + 1, {0, 0, 1, 1}));
+  std::string large = MakeRegionData(std::vector<RegionRect>((7 << 20) / 16, {0, 0, 1, 1}));
+  std::string text;
+  for (int i = 0; i < 5; ++i) text += "[扩展窗口]\r\n";
+  // window 0: too big alone; windows 1-5: seven MiB each, which passes the total at the fifth;
+  // a second outline of window 1 replaces its first within the total
+  std::vector<SkinBlockData> blocks{{"M000", big}, {"M001", large}, {"M002", large}, {"M003", large},
+                                    {"M004", large}, {"M005", large}, {"M001", MakeRegionData({{1, 2, 3, 4}})}};
+  SkinDesc d = Parse(Built(text, blocks));
+  EXPECT_TRUE(d.windows[0].shape.empty());
+  EXPECT_EQ(d.windows[1].shape, blocks.back().data);
+  for (int w : {2, 3, 4}) EXPECT_EQ(d.windows[w].shape.size(), large.size()) << w;
+  EXPECT_TRUE(d.windows[5].shape.empty());
+}
+
 // ------------------------------------------------------------------ skin information
 
 TEST(SkinInfo, FieldsNameAndPreview) {
