@@ -33,6 +33,11 @@ class IFileSystem {
   // An existing file (not a folder).
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
+  enum class PathKind { kNone, kFile, kFolder };
+  // Both questions in one look-up.
+  virtual PathKind KindOf(const std::string& path) {
+    return FolderExists(path) ? PathKind::kFolder : FileExists(path) ? PathKind::kFile : PathKind::kNone;
+  }
   // The short (8.3) form of an existing path; empty when the system has none.
   virtual std::string ShortPath(const std::string& path) = 0;
   // Every name of a folder (ending in "\"), "." and ".." included when the system gives

@@ -118,11 +118,13 @@ bool TPlay::AddFile(const std::string& raw_path, int category) {
     ImportM3U(path);
     return false;
   }
-  if (Fs().FolderExists(path)) {
+  const IFileSystem::PathKind on_disk = Fs().KindOf(path);
+  if (on_disk == IFileSystem::PathKind::kFolder) {
     Search(WithBackslash(path));
     return false;
   }
-  const std::string key = MakeFileKey(Fs(), path);
+  // A path that names nothing has no short form: its key is the lower-cased path.
+  const std::string key = on_disk == IFileSystem::PathKind::kNone ? LowerAscii(path) : MakeFileKey(Fs(), path);
   switch (KindOf(key)) {
     case Kind::kSkin: seams_.verbs->RunVerb("#Skin", key); return false;
     case Kind::kPackage: seams_.verbs->RunVerb("#InstallPlus", key); return false;
@@ -141,7 +143,7 @@ bool TPlay::AddFile(const std::string& raw_path, int category) {
   TInfoRec rec;
   rec.FileName = path;
   rec.FileKey = key;
-  rec.Failed = !Fs().FileExists(path);
+  rec.Failed = on_disk != IFileSystem::PathKind::kFile;
   list.Items.push_back(std::move(rec));
   list.Count = static_cast<int32_t>(list.Items.size());
   index[key] = list.Count - 1;
@@ -149,6 +151,13 @@ bool TPlay::AddFile(const std::string& raw_path, int category) {
   const int entry = list.Count - 1;
   Notify([&](IPlayObserver& o) { o.EntryAdded(category, entry); });
   return true;
+}
+
+void TPlay::ReserveEntries(int category, size_t n) {
+  if (!ValidCategory(category) || n > (1u << 24)) return;
+  TPlayList& l = MutableCategoryAt(category);
+  l.Items.reserve(l.Items.size() + n);
+  keys_[Order[category]].reserve(l.Items.size() + n);
 }
 
 void TPlay::Search(const std::string& folder) {

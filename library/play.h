@@ -206,6 +206,7 @@ class TPlay {
   // The library file's text as SaveCategories writes it; read_back (if given) receives the
   // index each category gets when the file is read back (-1: not stored).
   std::string LibraryText(std::vector<int>* read_back = nullptr) const;
+  std::string LibraryText(std::string&& buffer, std::vector<int>* read_back) const;
 
   IFileSystem& Fs() const { return *seams_.fs; }
 
@@ -223,6 +224,8 @@ class TPlay {
   }
   void ReindexFrom(TPlayList& list, std::unordered_map<std::string, int>& index, int from, int to);
   void Search(const std::string& folder);
+  // Room for n more entries (a load knows how many come).
+  void ReserveEntries(int category, size_t n);
   void LoadCounts();
   bool SaveCounts();
   void LoadLibraryText(const std::string& text);
@@ -242,6 +245,7 @@ class TPlay {
   int open_adds_ = 0;
   bool loading_ = false;
   bool save_deferred_ = false;
+  std::string save_buffer_;  // memory of the last save, reused by the next one
   bool counts_loaded_ = false;
   std::unordered_map<std::string, int32_t> counts_;
   std::vector<std::string> count_order_;

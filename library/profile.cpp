@@ -1,5 +1,6 @@
 #include "library/profile.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "core/text.h"
@@ -15,15 +16,36 @@ std::string OneLine(std::string_view s) {
 }
 }  // namespace
 
-std::string ProfileSection::Value(std::string_view key, std::string_view def) const {
+namespace {
+std::string_view TrimView(std::string_view s) {
+  size_t a = 0, b = s.size();
+  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
+  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
+  return s.substr(a, b - a);
+}
+inline char FoldChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+}  // namespace
+
+bool SameKeyName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    size_t n = CharLen(a, i);
+    if (n != CharLen(b, i)) return false;
+    if (n == 1 ? FoldChar(a[i]) != FoldChar(b[i]) : a.compare(i, 2, b, i, 2) != 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::string_view ProfileSection::Value(std::string_view key, std::string_view def) const {
   for (const ProfileKey& k : keys)
-    if (TextEquals(k.name, key)) return k.value;
-  return std::string(def);
+    if (SameKeyName(k.name, key)) return k.value;
+  return def;
 }
 
 bool ProfileSection::Has(std::string_view key) const {
   for (const ProfileKey& k : keys)
-    if (TextEquals(k.name, key)) return true;
+    if (SameKeyName(k.name, key)) return true;
   return false;
 }
 
@@ -35,12 +57,12 @@ std::vector<ProfileSection> ParseProfile(std::string_view text) {
   while (pos < text.size()) {
     size_t end = pos;
     while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
-    std::string line = Trim(text.substr(pos, end - pos));
+    std::string_view line = TrimView(text.substr(pos, end - pos));
     pos = end + 1;
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       size_t close = FindChar(line, ']', 1);
-      std::string name = Trim(std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+      std::string_view name = TrimView(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
       auto [it, added] = by_name.emplace(LowerAscii(name), out.size());
       if (added) out.push_back({name, {}});
       cur = &out[it->second];
@@ -49,14 +71,61 @@ std::vector<ProfileSection> ParseProfile(std::string_view text) {
     if (!cur) continue;
     size_t eq = FindChar(line, '=');
     if (eq == std::string::npos) {
-      cur->keys.push_back({line, std::string()});
+      cur->keys.push_back({line, std::string_view()});
     } else {
-      std::string name = Trim(std::string_view(line).substr(0, eq));
+      std::string_view name = TrimView(line.substr(0, eq));
       if (name.empty()) continue;
-      cur->keys.push_back({name, Trim(std::string_view(line).substr(eq + 1))});
+      cur->keys.push_back({name, TrimView(line.substr(eq + 1))});
     }
   }
   return out;
+}
+
+namespace {
+inline char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+bool NeedsCleaning(std::string_view s) {
+  if (s.empty()) return false;
+  if (static_cast<unsigned char>(s.front()) <= ' ' || static_cast<unsigned char>(s.back()) <= ' ') return true;
+  for (char c : s)
+    if (c == '\r' || c == '\n') return true;
+  return false;
+}
+}  // namespace
+
+bool ProfileWriter::SameName(const Ref& a, size_t off, size_t len) const {
+  if (a.len != len) return false;
+  std::string_view x(text_.data() + a.off, len), y(text_.data() + off, len);
+  for (size_t i = 0; i < len;) {
+    size_t n = CharLen(x, i);
+    if (n != CharLen(y, i)) return false;
+    if (n == 1 ? Fold(x[i]) != Fold(y[i]) : x.compare(i, 2, y, i, 2) != 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+void ProfileWriter::ReserveKeys(size_t n) {
+  size_t want = 16;
+  while (want < 2 * n + 2) want <<= 1;
+  if (want <= table_.size()) return;
+  std::vector<Ref> old = std::move(table_);
+  table_.assign(want, Ref());
+  for (const Ref& r : old)
+    if (r.used) {
+      size_t i = r.hash & (table_.size() - 1);
+      while (table_[i].used) i = (i + 1) & (table_.size() - 1);
+      table_[i] = r;
+    }
+}
+
+bool ProfileWriter::Remember(size_t off, size_t len, size_t hash) {
+  if (2 * (keys_ + 1) > table_.size()) ReserveKeys(keys_ + 1);
+  size_t i = hash & (table_.size() - 1);
+  for (; table_[i].used; i = (i + 1) & (table_.size() - 1))
+    if (table_[i].hash == hash && SameName(table_[i], off, len)) return false;
+  table_[i] = Ref{off, len, hash, true};
+  ++keys_;
+  return true;
 }
 
 void ProfileWriter::Section(std::string_view name) {
@@ -64,18 +133,45 @@ void ProfileWriter::Section(std::string_view name) {
   text_ += '[';
   text_ += OneLine(name);
   text_ += "]\r\n";
-  names_.clear();
+  if (keys_) std::fill(table_.begin(), table_.end(), Ref());
+  keys_ = 0;
+  reserved_names_.clear();
+  longest_reserved_ = 0;
 }
 
-void ProfileWriter::Reserve(std::string_view name) { names_.insert(LowerAscii(Trim(name))); }
+void ProfileWriter::Reserve(std::string_view name) {
+  reserved_names_.insert(LowerAscii(Trim(name)));
+  longest_reserved_ = std::max(longest_reserved_, name.size());
+}
 
 bool ProfileWriter::Key(std::string_view raw_name, std::string_view value) {
-  std::string name = Trim(OneLine(raw_name));
-  if (name.empty() || name[0] == ';' || name[0] == '[' || FindChar(name, '=') != std::string::npos) return false;
-  if (!names_.insert(LowerAscii(name)).second) return false;
+  std::string cleaned;
+  std::string_view name = raw_name;
+  if (NeedsCleaning(name)) {
+    cleaned = Trim(OneLine(name));
+    name = cleaned;
+  }
+  if (name.empty() || name[0] == ';' || name[0] == '[') return false;
+  // One pass: the hash of the folded name, and no "=" in it.
+  size_t hash = 1469598103934665603ull & SIZE_MAX;
+  for (size_t i = 0; i < name.size();) {
+    size_t n = CharLen(name, i);
+    if (n == 1 && name[i] == '=') return false;
+    for (size_t k = 0; k < n; ++k)
+      hash = (hash ^ static_cast<unsigned char>(n == 1 ? Fold(name[i]) : name[i + k])) * 1099511628211ull;
+    i += n;
+  }
+  if (name.size() <= longest_reserved_ && reserved_names_.count(LowerAscii(name))) return false;
+  // The name goes in first; it is taken out again when the section has it already.
+  const size_t off = text_.size();
   text_ += name;
+  if (!Remember(off, name.size(), hash)) {
+    text_.resize(off);
+    return false;
+  }
   text_ += '=';
-  text_ += OneLine(value);
+  if (NeedsCleaning(value)) text_ += OneLine(value);
+  else text_ += value;
   text_ += "\r\n";
   return true;
 }

@@ -17,9 +17,20 @@ constexpr size_t kListDepth = 16;
 }  // namespace
 
 std::string TPlay::LibraryText(std::vector<int>* read_back_out) const {
-  ProfileWriter w;
+  return LibraryText(std::string(), read_back_out);
+}
+
+std::string TPlay::LibraryText(std::string&& buffer, std::vector<int>* read_back_out) const {
+  ProfileWriter w(std::move(buffer));
+  size_t bytes = 64;
+  for (int i = 0; i < CategoryCount; ++i) {
+    bytes += 64 + CategoryAt(i).Name.size();
+    for (const TInfoRec& e : CategoryAt(i).Items) bytes += e.FileName.size() + 3;
+  }
+  w.ReserveBytes(bytes);
   w.Section(kStandard);
   const TPlayList& standard = CategoryAt(0);
+  w.ReserveKeys(standard.Items.size() + 1);
   w.Key("password", standard.Password);
   for (const TInfoRec& e : standard.Items) w.Key(e.FileName, "");
 
@@ -41,6 +52,7 @@ std::string TPlay::LibraryText(std::vector<int>* read_back_out) const {
     const TPlayList& l = CategoryAt(c);
     read_back[c] = n + 2;
     w.Section("类型(" + IntToText(n) + ")");
+    w.ReserveKeys(l.Items.size() + 5);
     w.Key("Name", l.Name);
     int p = l.Parent;
     w.Key("Parent", IntToText(p >= 0 && p < CategoryCount && read_back[p] >= 0 ? read_back[p] : -1));
@@ -87,44 +99,47 @@ bool TPlay::SaveCategories() {
   }
   save_deferred_ = false;
   std::vector<int> read_back;
-  std::string text = LibraryText(&read_back);
+  std::string text = LibraryText(std::move(save_buffer_), &read_back);
   // The play category is stored as the index it will have when the file is read back.
   int play = ValidCategory(PlayIndex) && read_back[PlayIndex] >= 0 ? read_back[PlayIndex] : 0;
   if (seams_.settings) seams_.settings->WriteInt("参数", "选择类别", play);
-  if (seams_.library_file.empty()) return true;
-  return WriteFileReplacing(Fs(), seams_.library_file, text);
+  bool ok = seams_.library_file.empty() || WriteFileReplacing(Fs(), seams_.library_file, text);
+  save_buffer_ = std::move(text);
+  return ok;
 }
 
 void TPlay::LoadLibraryText(const std::string& text) {
   std::vector<ProfileSection> sections = ParseProfile(text);
   for (const ProfileSection& s : sections) {
-    if (!TextEquals(s.name, kStandard)) continue;
+    if (!SameKeyName(s.name, kStandard)) continue;
+    ReserveEntries(0, s.keys.size());
     for (const ProfileKey& k : s.keys) {
-      if (TextEquals(k.name, "password")) {
+      if (SameKeyName(k.name, "password")) {
         TPlayList& l = MutableCategoryAt(0);
-        if (l.Password.empty() || !k.value.empty()) l.Password = k.value;
+        if (l.Password.empty() || !k.value.empty()) l.Password = std::string(k.value);
         l.Locked = !l.Password.empty();
       } else {
-        AddFile(k.name, 0);
+        AddFile(std::string(k.name), 0);
       }
     }
   }
   for (const ProfileSection& s : sections) {
-    if (TextEquals(s.name, kStandard)) continue;
+    if (SameKeyName(s.name, kStandard)) continue;
     int parent = std::max(TextToInt(s.Value("Parent", "-1"), -1), -1);
     if (parent >= CategoryCount) continue;
-    int c = AddCategory(s.Value("Name"), parent, TextToInt(s.Value("Style", "0"), 0));
+    int c = AddCategory(std::string(s.Value("Name")), parent, TextToInt(s.Value("Style", "0"), 0));
     const int id = Order[c];
     TPlayList& l = MutableCategoryAt(c);
-    l.Password = s.Value("password");
+    l.Password = std::string(s.Value("password"));
     l.Locked = !l.Password.empty();
+    ReserveEntries(c, s.keys.size());
     for (const ProfileKey& k : s.keys) {
-      if (TextEquals(k.name, "Name") || TextEquals(k.name, "Style") || TextEquals(k.name, "Parent") ||
-          TextEquals(k.name, "password"))
+      if (k.name.size() <= 8 && (SameKeyName(k.name, "Name") || SameKeyName(k.name, "Style") ||
+                                 SameKeyName(k.name, "Parent") || SameKeyName(k.name, "password")))
         continue;
       int now = IndexOfId(id);  // messages run while adding: find the category again
       if (now < 0) break;
-      AddFile(k.name, now);
+      AddFile(std::string(k.name), now);
     }
   }
 }
@@ -210,12 +225,12 @@ void TPlay::LoadCounts() {
   std::string text;
   if (seams_.count_file.empty() || !ReadWholeFile(Fs(), seams_.count_file, text, kCountLimit)) return;
   for (const ProfileSection& s : ParseProfile(text)) {
-    if (!TextEquals(s.name, kCountSection)) continue;
+    if (!SameKeyName(s.name, kCountSection)) continue;
     for (const ProfileKey& k : s.keys) {
       std::string key = LowerAscii(k.name);
       if (counts_.count(key)) continue;
       counts_[key] = std::max(TextToInt(k.value, 0), 0);
-      count_order_.push_back(k.name);
+      count_order_.push_back(std::string(k.name));
     }
   }
 }

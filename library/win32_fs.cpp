@@ -62,6 +62,12 @@ bool Win32FileSystem::FolderExists(const std::string& path) {
   return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+IFileSystem::PathKind Win32FileSystem::KindOf(const std::string& path) {
+  DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : Attributes(path);
+  if (a == INVALID_FILE_ATTRIBUTES) return PathKind::kNone;
+  return (a & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::kFolder : PathKind::kFile;
+}
+
 std::string Win32FileSystem::ShortPath(const std::string& path) {
   if (path.empty()) return std::string();
   std::string buf(MAX_PATH, '\0');

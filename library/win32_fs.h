@@ -10,6 +10,7 @@ class Win32FileSystem : public IFileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  PathKind KindOf(const std::string& path) override;
   std::string ShortPath(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override;
   std::unique_ptr<IFile> Open(const std::string& path, bool write) override;

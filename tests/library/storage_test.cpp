@@ -69,7 +69,7 @@ TEST_F(LibraryTest, SavingKeepsWhatTheFormatCanHold) {
   EXPECT_EQ(sections[0].keys.size(), 3u);
   EXPECT_EQ(sections[1].Value("Name"), "A  [标准]");
   std::vector<std::string> keys;
-  for (const auto& k : sections[1].keys) keys.push_back(k.name);
+  for (const auto& k : sections[1].keys) keys.push_back(std::string(k.name));
   // Paths differing in letter case are one key; "=" and reserved names cannot be keys.
   EXPECT_EQ(keys, (std::vector<std::string>{"Name", "Parent", "Style", "c:\\m\\One.mp3"}));
 }
@@ -154,7 +154,8 @@ TEST_F(LibraryTest, NoSaveRunsInTheMiddleOfALoad) {
   verbs.on_pump = nullptr;
   EXPECT_EQ(saves_seen, 0);
   EXPECT_EQ(fs.replaces, 1);
-  auto sections = ParseProfile(fs.Data(kLib));
+  const std::string saved = fs.Data(kLib);
+  auto sections = ParseProfile(saved);
   ASSERT_EQ(sections.size(), 1u);
   EXPECT_EQ(sections[0].keys.size(), 22u);
 }
