@@ -868,6 +868,7 @@ TEST(ShippedSkins, DefaultSkinIsComplete) {
   // A free-form outline for the main window.
   ASSERT_TRUE(IsRegionData(d.windows[0].shape));
   EXPECT_GT(RegionRects(d.windows[0].shape).size(), 4u);
+  EXPECT_TRUE(IsRegionData(d.windows[2].shape));  // the spectrum window's rounded corners
 
   // What a player's face needs.
   auto has = [&](uint8_t kind, int n = 1) { return FindBinding(d, kind, n - 1) >= 0; };
