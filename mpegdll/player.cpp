@@ -72,6 +72,7 @@ struct MpegPlayer {
 
   // Requests to the decoding thread, under cs.
   bool quit = false;
+  bool ended = false;          // see Finish
   bool paused = false;
   long long seekTo = -1;       // sample, or -1
   bool eqChanged = false;
@@ -83,6 +84,23 @@ struct MpegPlayer {
 
   void Post(int code, intptr_t value) {
     if (window) PostMessageA(window, MPEG_NOTIFY_BASE + UINT(code), 0, LPARAM(value));
+  }
+  // The decoding thread is about to end on its own (the song ended or failed): from now on
+  // a play command starts a new playback, although the thread may still be closing.
+  void Finish() {
+    EnterCriticalSection(&cs);
+    ended = true;
+    LeaveCriticalSection(&cs);
+    InterlockedExchange(&state, MPEG_STATE_STOPPED);
+  }
+  // The same at the end of the song, unless a seek or stop came in meanwhile.
+  bool FinishUnlessAsked() {
+    EnterCriticalSection(&cs);
+    bool idle = seekTo < 0 && !quit;
+    if (idle) ended = true;
+    LeaveCriticalSection(&cs);
+    if (idle) InterlockedExchange(&state, MPEG_STATE_STOPPED);
+    return idle;
   }
   void PostState(int s) {
     InterlockedExchange(&state, s);
@@ -356,13 +374,13 @@ void Decoder::Run() {
   // A fatal error is the last notification of a playback: no state follows it, so the
   // receiver does not take the song for finished as well as failed.
   if (!OpenCodec()) {
-    InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
+    p_.Finish();
     p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_CODEC);
     return;
   }
   if (!OpenOutput()) {
     Close();
-    InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
+    p_.Finish();
     p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_OUTPUT);
     return;
   }
@@ -416,7 +434,7 @@ void Decoder::Run() {
     bool busy = false;
     if (!eof_ && pcm_.size() - pcmHead_ < ahead) {
       if (!Feed()) {
-        InterlockedExchange(&p_.state, MPEG_STATE_STOPPED);
+        p_.Finish();
         p_.Post(MPEG_NOTE_ERROR, MPEG_ERR_DECODE);
         break;
       }
@@ -441,8 +459,10 @@ void Decoder::Run() {
     }
     if (draining && (!wave_ || DeviceIdle())) {
       if (wave_ || !paused_) {
-        p_.PostState(MPEG_STATE_STOPPED);
-        break;
+        if (p_.FinishUnlessAsked()) {
+          p_.PostState(MPEG_STATE_STOPPED);
+          break;
+        }
       }
     }
     if (!busy || (wave_ && pcm_.size() - pcmHead_ >= ahead)) {
@@ -478,8 +498,11 @@ void StopThread(MpegPlayer* p) {
   p->quit = false;
 }
 
+// A playback is going on (a thread that has not finished on its own).
 bool ThreadRunning(MpegPlayer* p) {
-  return p->thread && WaitForSingleObject(p->thread, 0) == WAIT_TIMEOUT;
+  if (!p->thread) return false;
+  Lock l(p->cs);
+  return !p->ended && WaitForSingleObject(p->thread, 0) == WAIT_TIMEOUT;
 }
 
 void CloseSong(MpegPlayer* p) {
@@ -554,6 +577,7 @@ int Play(MpegPlayer* p) {
     return MPEG_OK;
   }
   if (p->thread) {  // the song ended: play it again from the start (or the seek target)
+    WaitForSingleObject(p->thread, INFINITE);  // it is only closing its output
     CloseHandle(p->thread);
     p->thread = nullptr;
   }
@@ -561,6 +585,7 @@ int Play(MpegPlayer* p) {
     Lock l(p->cs);
     p->paused = false;
     p->quit = false;
+    p->ended = false;
     // After this playback, a new one starts from the top unless a seek says otherwise.
     p->runStart = p->startSample;
     p->startSample = 0;

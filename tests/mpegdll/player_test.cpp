@@ -304,6 +304,22 @@ TEST_F(MpegDll, SeekAtOrBeyondTheEndEndsTheSong) {
   }
 }
 
+TEST_F(MpegDll, PlaysAgainFromTheStartAfterTheEnd) {
+  std::string out = Temp("again.raw");
+  ASSERT_EQ(g_dll.SendS(player_, MPEG_CMD_OUTPUT_FILE, out.c_str()), MPEG_OK);
+  ASSERT_EQ(g_dll.SendS(player_, MPEG_CMD_OPEN, Fixture("m2mono.mp3").c_str()), MPEG_OK);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    notes_.clear();
+    ASSERT_EQ(g_dll.SendN(player_, MPEG_CMD_PLAY), MPEG_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Has(MPEG_NOTE_STATE, 3) && Last(MPEG_NOTE_STATE) == 0; }, 30000));
+    EXPECT_TRUE(Has(MPEG_NOTE_TIME, 0));
+    EXPECT_TRUE(Has(MPEG_NOTE_TIME, 3));
+  }
+  g_dll.SendN(player_, MPEG_CMD_STOP);
+  EXPECT_NEAR(double(ReadPcm(out).size()) / 22050, 4.0, 1.0);
+}
+
 TEST_F(MpegDll, FlatEqualiserIsBitExactAndOthersChangeTheSound) {
   std::string song = Fixture("cbr44.mp3");
   auto plain = DecodeToFile(song);
