@@ -129,7 +129,7 @@ int RunPlayer(const std::string& programFile, const std::vector<std::string>& ar
       for (const std::string& a : args) {
         ExecCommand("#AddFile", a);
         // The first playable argument starts playing; later ones are only added.
-        if (!Option()->PlayMode() && Library()->HasFirstAdded) ExecCommand("#Play", a);
+        if (!Option()->PlayMode() && !Library()->FirstAdded.empty()) ExecCommand("#Play", a);
       }
       Option()->LoadOptions();
       code = ui::Application::Get().Run();

@@ -32,7 +32,7 @@ void OpenFile(const std::string&) {
     if (!p->AddFile(f, target)) break;
   p->EndAdd(target);
   TOption* o = Option();
-  if (o && !o->PlayMode() && p->HasFirstAdded) ExecCommand("#Play", p->FirstAdded);
+  if (o && !o->PlayMode() && !p->FirstAdded.empty()) ExecCommand("#Play", p->FirstAdded);
 }
 
 namespace {

@@ -1,0 +1,79 @@
+// The real program plays songs through mpeg.dll: in order, counted, and on to the next.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/text.h"
+#include "tests/app/e2e_support.h"
+
+namespace {
+
+std::string Key(const std::string& path) {
+  char buf[MAX_PATH];
+  DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
+  return sd::LowerAscii(n ? std::string(buf, n) : path);
+}
+
+int IniInt(const std::string& file, const char* section, const std::string& key) {
+  return static_cast<int>(GetPrivateProfileIntA(section, key.c_str(), -1, file.c_str()));
+}
+
+class PlaybackE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    e2e::DeleteProgramKey();
+    e2e::SeedVersionRecord();
+    folder_ = e2e::MakeTempFolder("playback");
+    ASSERT_TRUE(e2e::CopyProgram(folder_));
+    ASSERT_TRUE(CopyFileA((std::string(SD_DIST_DIR) + "mpeg.dll").c_str(), (folder_ + "mpeg.dll").c_str(), FALSE));
+    for (const char* name : {"song1.mp3", "song2.mp3"}) {
+      std::string to = folder_ + name;
+      ASSERT_TRUE(CopyFileA((std::string(SD_BIN_DIR) + "tests\\app\\two_seconds.mp3").c_str(), to.c_str(), FALSE));
+    }
+    CopyFileA((folder_ + "song1.mp3").c_str(), (folder_ + "odd.xyz").c_str(), FALSE);
+  }
+  void TearDown() override {
+    player_.Kill();
+    e2e::RemoveTree(folder_);
+    e2e::DeleteProgramKey();
+  }
+  int Total() { return IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
+  void Close() {
+    HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
+    ASSERT_TRUE(w);
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    ASSERT_EQ(player_.Wait(20000), 0);
+  }
+  std::string folder_;
+  e2e::Process player_;
+};
+
+TEST_F(PlaybackE2E, PlaysBothInOrderSkipsTheUnknownAndStops) {
+  std::string s1 = folder_ + "song1.mp3", odd = folder_ + "odd.xyz", s2 = folder_ + "song2.mp3";
+  ASSERT_TRUE(player_.Start(folder_ + "songdeck.exe", {s1, odd, s2}));
+  ASSERT_TRUE(e2e::PumpUntil(30000, [&] { return Total() == 2; })) << "plays so far: " << Total();
+  // The second song ends too, and nothing follows it.
+  e2e::PumpUntil(5000, [] { return false; });
+  EXPECT_EQ(Total(), 2);
+  Close();
+  std::string counts = folder_ + "count.dat";
+  EXPECT_EQ(IniInt(counts, "播放文件", Key(s1)), 1);
+  EXPECT_EQ(IniInt(counts, "播放文件", Key(s2)), 1);
+  EXPECT_EQ(IniInt(counts, "播放文件", Key(odd)), -1);
+  char last[MAX_PATH] = {};
+  GetPrivateProfileStringA("播放", "当前文件", "", last, sizeof last, (folder_ + "Options.ini").c_str());
+  EXPECT_EQ(std::string(last), Key(s2));  // the second song came last
+}
+
+TEST_F(PlaybackE2E, WithRepeatItGoesOn) {
+  WritePrivateProfileStringA("播放", "循环", "1", (folder_ + "Options.ini").c_str());
+  std::string s1 = folder_ + "song1.mp3", s2 = folder_ + "song2.mp3";
+  ASSERT_TRUE(player_.Start(folder_ + "songdeck.exe", {s1, s2}));
+  EXPECT_TRUE(e2e::PumpUntil(40000, [&] { return Total() >= 3; })) << "plays so far: " << Total();
+  Close();
+}
+
+}  // namespace
