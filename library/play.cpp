@@ -190,8 +190,9 @@ void TPlay::RemoveEntries(int category, int entry) {
   }
   list.Count = static_cast<int32_t>(list.Items.size());
   if (entry >= 0) ReindexFrom(list, index, entry, list.Count - 1);
-  Notify([&](IPlayObserver& o) { o.EntryRemoved(category, entry); });
   if (category == ViewIndex) ViewCount = list.Count;
+  // Observers may change the library: nothing of it is held across the call.
+  Notify([&](IPlayObserver& o) { o.EntryRemoved(category, entry); });
   if (category == PlayIndex) SetCurrent(FindEntry(CurrentSong.FileKey, PlayIndex));
 }
 
@@ -424,16 +425,15 @@ void TPlay::LoadEntryTag(int entry, int category) {
 }
 
 void TPlay::RefreshCurrent() {
-  if (CurrentIndex < 0) {
-    TTagRec t;
-    if (ReadTagFile(Fs(), CurrentSong.FileKey, t)) CurrentSong.Tag = t.Tag;
-  } else if (const TInfoRec* e = Entry(PlayIndex, CurrentIndex)) {
+  if (const TInfoRec* e = CurrentIndex < 0 ? nullptr : Entry(PlayIndex, CurrentIndex)) {
     CurrentSong.FileKey = e->FileKey;
     CurrentSong.FileName = e->FileName;
     LoadEntryTag(CurrentIndex, PlayIndex);
   }
+  // Queued edits win over the file; a song whose tag cannot be read shows none (never the
+  // tag of the song before it).
   TTagRec t;
-  if (GetTag(CurrentSong.FileKey, t)) CurrentSong.Tag = t.Tag;
+  CurrentSong.Tag = GetTag(CurrentSong.FileKey, t) ? t.Tag : TID3Rec();
   seams_.current->CurrentSongChanged(CurrentSong);
   seams_.current->CurrentRefreshed();
 }

@@ -138,18 +138,62 @@ TEST_F(LibraryTest, DeletingCategoriesShiftsIndexesAndReusesIds) {
   EXPECT_TRUE(p.CategoryAt(p.AddCategory("plug-in child", 2, 0)).External);
 }
 
-TEST_F(LibraryTest, PlayCategoryFollowsDeletion) {
+TEST_F(LibraryTest, PlayAndViewCategoriesFollowDeletion) {
   struct Case {
-    int play, deleted, expect;
+    int chosen, deleted, expect;
   } cases[] = {{3, 3, 0}, {4, 3, 3}, {2, 3, 2}};
   for (const Case& c : cases) {
     Reopen();
     TPlay& p = Play();
     for (int i = 0; i < 4; ++i) p.AddCategory("c" + std::to_string(i), -1, 0);
-    p.SetPlayCategory(c.play);
+    p.SetPlayCategory(c.chosen);
+    p.SetViewCategory(c.chosen);
+    p.AddFile("c:\\x.mp3", c.chosen);
     p.DeleteCategory(c.deleted);
-    EXPECT_EQ(p.PlayIndex, c.expect) << c.play << " " << c.deleted;
+    EXPECT_EQ(p.PlayIndex, c.expect) << c.chosen << " " << c.deleted;
+    EXPECT_EQ(p.ViewIndex, c.expect) << c.chosen << " " << c.deleted;
+    EXPECT_EQ(p.ViewCount, p.CategoryAt(p.ViewIndex).Count);
+    EXPECT_TRUE(p.AddFile("c:\\y.mp3", -1));  // still lands in a live category
   }
+}
+
+TEST_F(LibraryTest, AnAddThatRunsWhileMessagesRunIsNotDoubled) {
+  TPlay& p = Play();
+  bool nested = false;
+  verbs.on_pump = [&] {
+    if (!nested) {
+      nested = true;
+      EXPECT_TRUE(p.AddFile("c:\\same.mp3", 0));
+    }
+  };
+  EXPECT_FALSE(p.AddFile("c:\\SAME.mp3", 0));
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"c:\\same.mp3"}));
+}
+
+TEST_F(LibraryTest, RefreshCurrentFillsTheStatusSong) {
+  std::string file(200, '\0');
+  file.replace(200 - 128, 3, "TAG");
+  file.replace(200 - 125, 3, "Now");
+  fs.PutFile("c:\\now.mp3", file);
+  struct Sink : ICurrentSongSink {
+    std::vector<std::string> seen;
+    int refreshed = 0;
+    void CurrentSongChanged(const TTagRec& s) override { seen.push_back(s.FileKey + "|" + s.Tag.Title); }
+    void CurrentRefreshed() override { ++refreshed; }
+  } sink;
+  TPlaySeams seams = Seams();
+  seams.current = &sink;
+  TPlay p(seams);
+  // No current entry: the record's own key is read straight from the file.
+  p.CurrentSong.FileKey = "c:\\now.mp3";
+  p.RefreshCurrent();
+  p.AddFile("c:\\other.mp3", 0);
+  p.SetCurrent(0);
+  p.RefreshCurrent();
+  // The missing song has no tag: the title of the song before it is not kept.
+  EXPECT_EQ(sink.seen, (std::vector<std::string>{"c:\\now.mp3|Now", "c:\\other.mp3|"}));
+  EXPECT_EQ(sink.refreshed, 2);
+  EXPECT_EQ(p.CurrentSong.FileName, "c:\\other.mp3");
 }
 
 TEST_F(LibraryTest, KeyIndexStaysRightThroughRemoveAndMove) {
