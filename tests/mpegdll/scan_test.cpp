@@ -119,6 +119,35 @@ TEST(MpegScan, XingFrameGivesTheCountAndHoldsNoAudio) {
   EXPECT_EQ(s.TotalSamples(), 10u * 1152);
 }
 
+TEST(MpegScan, VbriFrameGivesTheCount) {
+  std::vector<uint8_t> d;
+  AppendFrames(d, 1, 0);
+  // "VBRI", version 1, delay, quality, bytes, frames (big-endian) 36 bytes into the frame
+  const uint8_t vbri[18] = {'V', 'B', 'R', 'I', 0, 1, 0, 0, 0, 50, 0, 0, 0x10, 0, 0, 0, 0, 9};
+  std::memcpy(&d[36], vbri, sizeof vbri);
+  AppendFrames(d, 12);
+  StreamInfo s;
+  ASSERT_TRUE(ScanStream(d.data(), d.size(), s));
+  EXPECT_TRUE(s.vbr.present);
+  EXPECT_EQ(s.vbr.frames, 9u);
+  EXPECT_EQ(s.frames.size(), 12u);
+  EXPECT_EQ(s.TotalSamples(), 9u * 1152);
+}
+
+TEST(MpegScan, ApeTagAtTheEndIsNotAudio) {
+  std::vector<uint8_t> d;
+  AppendFrames(d, 4);
+  size_t audioEnd = d.size();
+  std::vector<uint8_t> item(40, 0xFF);  // an item body full of sync-like bytes
+  d.insert(d.end(), item.begin(), item.end());
+  uint8_t footer[32] = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 0x07, 0, 0, 72, 0, 0, 0, 1};
+  d.insert(d.end(), footer, footer + 32);
+  EXPECT_EQ(FindAudioRange(d.data(), d.size()).end, audioEnd);
+  // A footer that claims more than the file holds is not trusted.
+  d[d.size() - 32 + 12] = 0xFF, d[d.size() - 32 + 13] = 0xFF;
+  EXPECT_EQ(FindAudioRange(d.data(), d.size()).end, d.size());
+}
+
 TEST(MpegScan, NonAudioIsRejected) {
   std::vector<std::vector<uint8_t>> inputs;
   inputs.push_back({});
