@@ -847,6 +847,40 @@ TEST(ShippedSkins, DefaultSkinIsComplete) {
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(TextOnly(d), TextOnly(Parse(text)));
 
+  // The pictures are the bitmaps the builder was given, each where its tag sends it.
+  auto given = [](const char* tag) { return ReadAll(std::string(SD_BIN_DIR "skins/default/") + tag + ".bmp"); };
+  auto bytesOf = [&](const PictureRef& p) {
+    MemorySkinInput mem(file);
+    std::string out;
+    EXPECT_TRUE(ReadPicture(mem, p, out));
+    return out;
+  };
+  auto tagged = [&](int number, int part, int state) {
+    return PictureOf(file, Ctrl(d, BindingByTagNumber(d, number), part), state);
+  };
+  struct Where {
+    const char* tag;
+    std::string got;
+  } where[] = {
+      {"P000", bytesOf(d.windows[0].background)},
+      {"P003", bytesOf(d.windows[3].background)},
+      {"0012", tagged(1, 0, 2)},   // play button, pressed
+      {"0080", tagged(8, 1, 0)},   // position track
+      {"0083", tagged(8, 0, 2)},   // position thumb, pressed
+      {"00B4", tagged(11, 0, 4)},  // repeat on, under the pointer
+      {"00FA", tagged(15, 1, 10)}, // the blank digit
+      {"0191", tagged(25, 0, 1)},  // automatic preset lamp, lit
+      {"EQ00", PictureOf(file, Ctrl(d, FindBinding(d, kKindEqualiser, 0), 27), 0)},
+      {"EQ02", PictureOf(file, Ctrl(d, FindBinding(d, kKindEqualiser, 0), 7), 2)},
+      {"EQWP", PictureOf(file, Ctrl(d, FindBinding(d, kKindSpectrum, 0)), 0)},
+      {"LYWP", bytesOf(d.lyricsBackground)},
+  };
+  for (const auto& w : where) {
+    std::string want = given(w.tag);
+    EXPECT_FALSE(want.empty()) << w.tag;
+    EXPECT_TRUE(w.got == want) << w.tag;
+  }
+
   // Every picture is a whole bitmap file in the skin.
   MemorySkinInput in(file);
   auto isBitmap = [&](const PictureRef& p) {
