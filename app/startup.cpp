@@ -11,6 +11,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "library/play.h"
+#include "engines/cd_engine.h"
 #include "engines/mpeg_engine.h"
 #include "engines/plus.h"
 #include "setup/registry_record.h"
@@ -56,11 +57,14 @@ bool InitSharedObjects(const std::string& programFile, const std::vector<std::st
   g_optionObject->Attach(g_playObject.get(), g_optionObject.get());
   g_plusObject = std::make_unique<TPlus>();
   g_plusObject->SetBuiltInEntry(0, &MpegEngineMessage);
+  g_plusObject->SetBuiltInEntry(1, &CdEngineMessage);
   SetPlus(g_plusObject.get());
   SetCurrentEngineSender([](uint32_t msg, intptr_t value) {
     if (TPlus* p = Plus(); p && p->CurrentEngine >= 0) p->SendMsg(p->CurrentEngine, msg, value);
   });
 
+  // The hotkey manager is created here once it exists; then the CD engine.
+  CreateCdEngine(g_playObject.get());
   LoadLibrary(*g_playObject);
   g_optionObject->SetFreshSelection(true);
 
@@ -97,6 +101,7 @@ void FinalizeSharedObjects() {
   SetCurrentEngineSender({});
   SetPlus(nullptr);
   g_plusObject.reset();
+  FreeCdEngine();
   SetOption(nullptr);
   g_optionObject.reset();
   SetLibrary(nullptr);
