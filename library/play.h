@@ -251,4 +251,19 @@ class TPlay {
   std::vector<std::string> count_order_;
 };
 
+// One add operation: BeginAdd now, EndAdd (category) when it goes out of scope, so an
+// early return cannot leave the operation open (which would hold back every save).
+class TAddOperation {
+ public:
+  TAddOperation(TPlay& play, int category) : play_(play), category_(category) { play_.BeginAdd(); }
+  ~TAddOperation() { play_.EndAdd(category_); }
+  TAddOperation(const TAddOperation&) = delete;
+  TAddOperation& operator=(const TAddOperation&) = delete;
+  void SetCategory(int category) { category_ = category; }
+
+ private:
+  TPlay& play_;
+  int category_;
+};
+
 }  // namespace sd

@@ -260,3 +260,52 @@ TEST_F(LibraryTest, PlayCounts) {
 
 }  // namespace
 }  // namespace sd::test
+
+namespace sd::test {
+namespace {
+
+// Start-up with songs (one missing), a list and a folder on the command line, then exit;
+// the next start finds the same library.
+TEST_F(LibraryTest, AStartAddsArgumentsAndTheNextStartFindsThem) {
+  fs.PutFile(kLib, "[标准]\r\npassword=\r\n\r\n[类型(0)]\r\nName=Play\r\nParent=-1\r\nStyle=0\r\n");
+  settings.values["参数/选择类别"] = "2";
+  fs.PutFile("c:\\m\\one.mp3", "");
+  fs.PutFile("c:\\m\\two.mp3", "");
+  fs.PutFile("c:\\l\\list.m3u", "c:\\m\\one.mp3\r\nc:\\m\\listed.mp3\r\n");
+  fs.PutFile("c:\\f\\in folder.mp3", "");
+  fs.PutFile("c:\\f\\sub\\deeper.mp3", "");
+  const std::string expect =
+      "[标准]\r\npassword=\r\nc:\\m\\one.mp3=\r\nc:\\m\\listed.mp3=\r\nc:\\f\\in folder.mp3=\r\n"
+      "c:\\f\\sub\\deeper.mp3=\r\n"
+      "\r\n[类型(0)]\r\nName=Play\r\nParent=-1\r\nStyle=0\r\nc:\\m\\one.mp3=\r\nc:\\m\\two.mp3=\r\n"
+      "c:\\m\\gone.mp3=\r\n";
+  {
+    TPlay& p = Play();
+    p.LoadCategories();
+    ASSERT_EQ(p.PlayIndex, 2);
+    const int saves = fs.replaces;
+    {
+      TAddOperation op(p, p.PlayIndex);
+      for (const char* arg : {"c:\\m\\one.mp3", "c:\\m\\two.mp3", "c:\\m\\gone.mp3", "c:\\l\\list.m3u", "c:\\f"})
+        p.AddFile(arg, p.PlayIndex);
+      EXPECT_EQ(fs.replaces, saves);
+    }
+    EXPECT_EQ(fs.replaces, saves + 1);  // the end of the operation saved
+    EXPECT_EQ(p.FirstAdded, "c:\\m\\one.mp3");
+    p.FlushTags();
+    p.SaveCategories();  // exit
+    EXPECT_EQ(fs.Data(kLib), expect);
+  }
+  Reopen();
+  TPlay& q = Play();
+  q.LoadCategories();
+  EXPECT_EQ(q.PlayIndex, 2);
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"c:\\m\\one.mp3", "c:\\m\\listed.mp3", "c:\\f\\in folder.mp3",
+                                                "c:\\f\\sub\\deeper.mp3"}));
+  EXPECT_EQ(Names(2), (std::vector<std::string>{"c:\\m\\one.mp3", "c:\\m\\two.mp3", "c:\\m\\gone.mp3"}));
+  EXPECT_TRUE(q.CategoryAt(2).Items[2].Failed);
+  EXPECT_EQ(fs.Data(kLib), expect);
+}
+
+}  // namespace
+}  // namespace sd::test
