@@ -37,3 +37,8 @@ with open("tagged.mp3", "ab") as f:
 PY
 lame --quiet --decode -t tagged.mp3 tagged.raw
 rm -f a44s.wav a22m.wav a11s.wav a48s.wav
+
+# Seeds for the scanner's fuzzer: the songs only, and a short cut of one.
+mkdir -p corpus
+cp cbr44.mp3 vbr44.mp3 m2mono.mp3 m25vbr.mp3 tagged.mp3 corpus/
+head -c 3000 m2mono.mp3 > corpus/short.mp3
