@@ -28,7 +28,8 @@
 //                                       gone); it returns MPEG_E_NOT_OURS for other messages.
 //
 // Command codes:
-//   N 4   play from the start or the current position; resume after pause
+//   N 4   play; resume after pause. A new playback (after open, stop or the end of the
+//         song) starts at the beginning, or where a seek sent meanwhile points.
 //   N 5   pause (output stops at once; decoding stays ahead)
 //   N 6   stop: the decoding thread ends and the output is closed; the song stays open.
 //         Nothing is posted for it (the caller asked).
@@ -37,7 +38,7 @@
 //         read sharing only, so nobody can write to it while it is open.
 //   II 7  seek to a (seconds) ; b (the caller's idea of the total time) is not needed.
 //         The position lands on the first sample of second a exactly; a at or beyond the
-//         end ends the song.
+//         end ends the song. Without a playback it sets where the next one starts.
 //   P 65  equaliser: address of 64 signed bytes, copied at once (see below)
 //   S 80  (ours) output to a file instead of the sound device: the decoded 16-bit PCM
 //         (interleaved, little-endian, no header) is written to this file name as fast as
