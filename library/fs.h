@@ -25,6 +25,7 @@ class IFile {
 struct FolderItem {
   std::string name;
   bool folder = false;
+  bool link = false;  // a folder that is a link (junction, symbolic link) to another place
 };
 
 class IFileSystem {
@@ -43,6 +44,8 @@ class IFileSystem {
   // Every name of a folder (ending in "\"), "." and ".." included when the system gives
   // them, in the order the system returns them. False when the folder cannot be listed.
   virtual bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) = 0;
+  // Where a linked folder leads (a full path), or empty when that cannot be told.
+  virtual std::string LinkTarget(const std::string& folder) { return std::string(); }
   // An existing file for reading, or reading and writing; null when it cannot be opened
   // (missing, or held open by someone who does not share writing).
   virtual std::unique_ptr<IFile> Open(const std::string& path, bool write) = 0;

@@ -1,5 +1,7 @@
 #include "library/masks.h"
 
+#include <unordered_set>
+
 #include "core/text.h"
 
 namespace sd {
@@ -101,6 +103,12 @@ void WalkFolders(IFileSystem& fs, const std::string& root, const std::vector<std
                  const std::function<void(const std::string& folder, const std::string& name)>& found) {
   std::vector<std::string> folders{WithBackslash(root)};
   std::vector<FolderItem> items;
+  auto identity = [](std::string path) {
+    path = LowerAscii(path);
+    while (path.size() > 3 && EndsWithChar(path, '\\')) path.pop_back();
+    return path;
+  };
+  std::unordered_set<std::string> walked{identity(folders[0])};
   for (size_t processed = 0; processed < folders.size() && !abort;) {
     size_t end = folders.size();
     for (size_t f = processed; f < end && !abort; ++f) {
@@ -109,7 +117,14 @@ void WalkFolders(IFileSystem& fs, const std::string& root, const std::vector<std
       for (const FolderItem& it : items) {
         if (abort) break;
         if (it.folder) {
-          if (recursive && it.name != "." && it.name != "..") folders.push_back(folder + it.name + "\\");
+          if (!recursive || it.name == "." || it.name == "..") continue;
+          std::string sub = folder + it.name + "\\";
+          if (it.link) {
+            std::string target = fs.LinkTarget(sub);
+            if (!target.empty() && !walked.insert(identity(target)).second) continue;
+          }
+          walked.insert(identity(sub));
+          folders.push_back(sub);
         } else if (MatchesAny(masks, it.name)) {
           found(folder, it.name);
         }

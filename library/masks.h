@@ -20,7 +20,9 @@ bool MatchMask(std::string_view mask, std::string_view name);
 bool MatchesAny(const std::vector<std::string>& masks, std::string_view name);
 
 // One breadth-first walk: every file of the root, then of each folder of the next level.
-// Runs on any thread: it touches only fs and found; abort is polled after every name.
+// Runs on any thread: it touches only fs and found; abort is polled after every name. A
+// linked folder that leads to a folder already walked (a loop such as a junction to its
+// own parent) is not entered.
 void WalkFolders(IFileSystem& fs, const std::string& root, const std::vector<std::string>& masks,
                  bool recursive, const std::atomic<bool>& abort,
                  const std::function<void(const std::string& folder, const std::string& name)>& found);

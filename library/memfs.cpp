@@ -99,6 +99,16 @@ void MemFileSystem::PutFolder(const std::string& path) {
   Link(path);
 }
 
+void MemFileSystem::PutLink(const std::string& path, const std::string& target) {
+  PutFolder(path);
+  nodes_[Key(path)].link = target;
+}
+
+std::string MemFileSystem::LinkTarget(const std::string& folder) {
+  Node* n = Find(folder);
+  return n ? n->link : std::string();
+}
+
 MemFileSystem::Node* MemFileSystem::Find(const std::string& path) {
   auto it = nodes_.find(Key(path));
   return it == nodes_.end() ? nullptr : &it->second;
@@ -132,12 +142,13 @@ bool MemFileSystem::ListFolder(const std::string& folder, std::vector<FolderItem
   if (!FolderExists(folder)) return false;
   items.push_back({".", true});
   items.push_back({"..", true});
-  auto it = children_.find(Key(folder));
+  const Node* self = Find(folder);
+  auto it = children_.find(Key(self->link.empty() ? folder : self->link));
   if (it == children_.end()) return true;
   for (const std::string& key : it->second) {
     auto n = nodes_.find(key);
     if (n == nodes_.end()) continue;
-    items.push_back({n->second.name, n->second.folder});
+    items.push_back({n->second.name, n->second.folder, !n->second.link.empty()});
   }
   return true;
 }

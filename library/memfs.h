@@ -19,12 +19,15 @@ class MemFileSystem : public IFileSystem {
     std::string data;
     std::string short_path;
     bool folder = false;
+    std::string link;  // target of a linked folder
   };
 
   // A file with its content; its folders are created. short_path: what ShortPath answers
   // (empty: the path itself, as for names that are already short).
   void PutFile(const std::string& path, const std::string& data, const std::string& short_path = "");
   void PutFolder(const std::string& path);
+  // A folder that is a link to target (an existing folder): it lists target's names.
+  void PutLink(const std::string& path, const std::string& target);
   bool Has(const std::string& path) const;
   std::string Data(const std::string& path) const;
   Node* Find(const std::string& path);
@@ -39,6 +42,7 @@ class MemFileSystem : public IFileSystem {
   bool FolderExists(const std::string& path) override;
   std::string ShortPath(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override;
+  std::string LinkTarget(const std::string& folder) override;
   std::unique_ptr<IFile> Open(const std::string& path, bool write) override;
   std::unique_ptr<IFile> Create(const std::string& path) override;
   bool Replace(const std::string& source, const std::string& target) override;

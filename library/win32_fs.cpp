@@ -87,10 +87,25 @@ bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FolderIt
   HANDLE h = FindFirstFileA((WithBackslash(folder) + "*.*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return false;
   do {
-    items.push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    items.push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                     (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
   } while (FindNextFileA(h, &fd));
   FindClose(h);
   return true;
+}
+
+std::string Win32FileSystem::LinkTarget(const std::string& folder) {
+  HANDLE h = CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  char buf[MAX_PATH * 2];
+  DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED);
+  CloseHandle(h);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  std::string path(buf, n);
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
 }
 
 std::unique_ptr<IFile> Win32FileSystem::Open(const std::string& path, bool write) {

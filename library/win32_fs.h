@@ -13,6 +13,7 @@ class Win32FileSystem : public IFileSystem {
   PathKind KindOf(const std::string& path) override;
   std::string ShortPath(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override;
+  std::string LinkTarget(const std::string& folder) override;
   std::unique_ptr<IFile> Open(const std::string& path, bool write) override;
   std::unique_ptr<IFile> Create(const std::string& path) override;
   bool Replace(const std::string& source, const std::string& target) override;

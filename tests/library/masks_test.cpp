@@ -66,6 +66,14 @@ TEST_F(Walk, BreadthFirstInTheSystemsOrder) {
   EXPECT_TRUE(Run("*.ogg", true).empty());
 }
 
+TEST_F(Walk, ALinkBackToAWalkedFolderIsNotEntered) {
+  fs.PutFile("c:\\r\\a.mp3", "");
+  fs.PutFile("c:\\music\\m.mp3", "");
+  fs.PutLink("c:\\r\\loop", "C:\\R");          // a junction to its own parent
+  fs.PutLink("c:\\r\\elsewhere", "c:\\music");  // a link to another place is walked
+  EXPECT_EQ(Run("*.mp3", true), (std::vector<std::string>{"c:\\r\\a.mp3", "c:\\r\\elsewhere\\m.mp3"}));
+}
+
 TEST_F(Walk, CancelFromAnotherThreadStopsPromptly) {
   for (int d = 0; d < 50; ++d)
     for (int f = 0; f < 40; ++f) fs.PutFile("c:\\r\\d" + std::to_string(d) + "\\" + std::to_string(f) + ".mp3", "");
