@@ -96,6 +96,31 @@ TEST(Win32Library, KeysAndFolderOrderAreTheSystems) {
   EXPECT_TRUE(p.CategoryAt(0).Items.back().Failed);
 }
 
+TEST(Win32Library, AJunctionToItsOwnParentIsNotWalkedAgain) {
+  const std::string dir = TempFolder("sdlink");
+  PutFile(dir + "song.mp3", "x");
+  const std::string link = dir + "loop";
+  if (!CreateSymbolicLinkA(link.c_str(), dir.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "this system makes no folder links";
+  Win32FileSystem fs;
+  std::vector<FolderItem> items;
+  ASSERT_TRUE(fs.ListFolder(dir, items));
+  auto it = std::find_if(items.begin(), items.end(), [](const FolderItem& i) { return i.name == "loop"; });
+  std::string listed;
+  for (const auto& i : items) listed += i.name + (i.folder ? "/" : "") + (i.link ? "@" : "") + " ";
+  ASSERT_NE(it, items.end()) << listed << " attr " << GetFileAttributesA(link.c_str());
+  EXPECT_TRUE(it->folder && it->link) << listed;
+  TPlaySeams seams;
+  seams.fs = &fs;
+  TPlay p(seams);
+  p.AddFile(dir, -1);
+  std::vector<std::string> names;
+  for (const auto& e : p.CategoryAt(0).Items) names.push_back(e.FileName);
+  EXPECT_EQ(names, (std::vector<std::string>{dir + "song.mp3"}));
+  RemoveDirectoryA(link.c_str());
+}
+
 TEST(Win32Library, ATagWaitsWhileTheEngineHoldsTheFile) {
   const std::string dir = TempFolder("sdtag");
   const std::string song = dir + "Held Song.mp3";
