@@ -165,6 +165,7 @@ class TPlay {
   void EndAdd(int category);
   void StopAdding();
   bool AddOperationOpen() const { return open_adds_ > 0 || loading_; }
+  bool LoadIncomplete() const { return load_incomplete_; }
 
   int FindEntry(const std::string& key, int category) const;
   int FindTitle(const std::string& text, int after, int category) const;
@@ -229,6 +230,8 @@ class TPlay {
   void LoadCounts();
   bool SaveCounts();
   void LoadLibraryText(const std::string& text);
+  // AddFile for the load: an entry refused because adding was aborted marks the load incomplete.
+  void LoadEntry(const std::string& path, int category);
   std::vector<std::string> lists_open_;  // M3U lists being read (a list naming itself or
                                          // another open list is not read again)
 
@@ -245,6 +248,9 @@ class TPlay {
   int open_adds_ = 0;
   bool loading_ = false;
   bool save_deferred_ = false;
+  // The library file could not be read whole at start-up (unreadable, or adds were refused
+  // during the load): saving would replace it by a part of it, so it is left alone.
+  bool load_incomplete_ = false;
   std::string save_buffer_;  // memory of the last save, reused by the next one
   bool counts_loaded_ = false;
   std::unordered_map<std::string, int32_t> counts_;

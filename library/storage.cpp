@@ -98,6 +98,7 @@ bool TPlay::SaveCategories() {
     return false;
   }
   save_deferred_ = false;
+  if (load_incomplete_) return false;
   std::vector<int> read_back;
   std::string text = LibraryText(std::move(save_buffer_), &read_back);
   // The play category is stored as the index it will have when the file is read back.
@@ -106,6 +107,12 @@ bool TPlay::SaveCategories() {
   bool ok = seams_.library_file.empty() || WriteFileReplacing(Fs(), seams_.library_file, text);
   save_buffer_ = std::move(text);
   return ok;
+}
+
+void TPlay::LoadEntry(const std::string& path, int category) {
+  // AddFile checks the abort after letting messages run and lets none run after it, so an
+  // abort still set when it refused is what refused it.
+  if (!AddFile(path, category) && AbortAdd) load_incomplete_ = true;
 }
 
 void TPlay::LoadLibraryText(const std::string& text) {
@@ -119,7 +126,7 @@ void TPlay::LoadLibraryText(const std::string& text) {
         if (l.Password.empty() || !k.value.empty()) l.Password = std::string(k.value);
         l.Locked = !l.Password.empty();
       } else {
-        AddFile(std::string(k.name), 0);
+        LoadEntry(std::string(k.name), 0);
       }
     }
   }
@@ -139,7 +146,7 @@ void TPlay::LoadLibraryText(const std::string& text) {
         continue;
       int now = IndexOfId(id);  // messages run while adding: find the category again
       if (now < 0) break;
-      AddFile(std::string(k.name), now);
+      LoadEntry(std::string(k.name), now);
     }
   }
 }
@@ -148,6 +155,8 @@ void TPlay::LoadCategories(const TLegacyList* legacy) {
   // The file is read whole before anything is added, and no save runs until the end.
   std::string text;
   bool have = !seams_.library_file.empty() && ReadWholeFile(Fs(), seams_.library_file, text, kLibraryLimit);
+  if (!have && !seams_.library_file.empty() && Fs().KindOf(seams_.library_file) != IFileSystem::PathKind::kNone)
+    load_incomplete_ = true;  // there but unreadable: keep it
   loading_ = true;
   if (legacy && legacy->Present) ImportLegacyList(*legacy);
   BeginAdd();
@@ -166,7 +175,7 @@ void TPlay::ImportLegacyList(const TLegacyList& legacy) {
     MutableCategoryAt(0).Password = legacy.StandardPassword;
     MutableCategoryAt(0).Locked = true;
   }
-  for (const std::string& f : legacy.StandardFiles) AddFile(f, 0);
+  for (const std::string& f : legacy.StandardFiles) LoadEntry(f, 0);
   for (const TLegacyCategory& lc : legacy.Custom) {
     int parent = std::max(lc.Parent, -1);
     if (parent >= CategoryCount) continue;
@@ -177,7 +186,7 @@ void TPlay::ImportLegacyList(const TLegacyList& legacy) {
     for (const std::string& f : lc.Files) {
       int now = IndexOfId(id);
       if (now < 0) break;
-      AddFile(f, now);
+      LoadEntry(f, now);
     }
   }
   int play = ValidCategory(legacy.PlayIndex) ? legacy.PlayIndex : 0;

@@ -160,6 +160,35 @@ TEST_F(LibraryTest, NoSaveRunsInTheMiddleOfALoad) {
   EXPECT_EQ(sections[0].keys.size(), 22u);
 }
 
+TEST_F(LibraryTest, ALibraryFileNotReadWholeIsNeverOverwritten) {
+  std::string text = "[标准]\r\npassword=\r\n";
+  for (int i = 0; i < 10; ++i) text += "c:\\" + std::to_string(i) + ".mp3=\r\n";
+  struct Case {
+    const char* what;
+    std::function<void(TPlay&)> during;  // while the load lets messages run
+    bool unreadable;
+  } cases[] = {
+      {"adds refused in the middle", [](TPlay& p) { if (p.CategoryAt(0).Count == 4) p.AbortAdd = true; }, false},
+      {"file cannot be read", nullptr, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reopen();
+    fs.PutFile(kLib, text);
+    TPlay& p = Play();
+    if (c.during) verbs.on_pump = [&] { c.during(p); };
+    fs.fail_open_read = c.unreadable;
+    p.LoadCategories();
+    fs.fail_open_read = false;
+    verbs.on_pump = nullptr;
+    EXPECT_TRUE(p.LoadIncomplete());
+    p.AbortAdd = false;
+    p.AddFile("c:\\later.mp3", 0);
+    EXPECT_FALSE(p.SaveCategories());
+    EXPECT_EQ(fs.Data(kLib), text);
+  }
+}
+
 TEST_F(LibraryTest, LegacyListImportSkipsABadParentOnly) {
   TLegacyList legacy;
   legacy.Present = true;
