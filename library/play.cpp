@@ -102,9 +102,9 @@ TInfoRec* TPlay::Entry(int category, int entry) {
 }
 
 int TPlay::IndexOfId(int id) const {
-  for (int i = 0; i < CategoryCount; ++i)
-    if (Order[i] == id) return i;
-  return -1;
+  if (id < 0 || id >= SlotCount || Slots[id].Free) return -1;
+  int i = Slots[id].Index;
+  return i >= 0 && i < CategoryCount && Order[i] == id ? i : -1;
 }
 
 bool TPlay::AddFile(const std::string& raw_path, int category) {

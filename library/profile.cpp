@@ -63,9 +63,10 @@ std::vector<ProfileSection> ParseProfile(std::string_view text) {
     if (line[0] == '[') {
       size_t close = FindChar(line, ']', 1);
       std::string_view name = TrimView(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+      // As the system reads: a section named again is hidden behind the first one.
       auto [it, added] = by_name.emplace(LowerAscii(name), out.size());
       if (added) out.push_back({name, {}});
-      cur = &out[it->second];
+      cur = added ? &out[it->second] : nullptr;
       continue;
     }
     if (!cur) continue;
@@ -75,7 +76,11 @@ std::vector<ProfileSection> ParseProfile(std::string_view text) {
     } else {
       std::string_view name = TrimView(line.substr(0, eq));
       if (name.empty()) continue;
-      cur->keys.push_back({name, TrimView(line.substr(eq + 1))});
+      std::string_view value = TrimView(line.substr(eq + 1));
+      // As the system reads values: one pair of surrounding quotes is dropped.
+      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+      cur->keys.push_back({name, value});
     }
   }
   return out;

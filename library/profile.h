@@ -1,6 +1,7 @@
 // The profile (INI) text format as the system's profile functions read and write it:
 // "[section]" lines and "key=value" lines; section and key names compare trimmed and without
-// letter case; the first of duplicate keys wins; blank lines and ";" lines are skipped.
+// letter case; the first of duplicate keys wins; blank lines and ";" lines are skipped; a
+// value loses one pair of surrounding quotes.
 #pragma once
 #include <string>
 #include <string_view>
@@ -26,7 +27,8 @@ struct ProfileSection {
   bool Has(std::string_view name) const;
 };
 
-// Sections in file order; a section named again continues the first one.
+// Sections in file order; the keys of a section named again are not seen (the system's
+// functions find the first one only).
 std::vector<ProfileSection> ParseProfile(std::string_view text);
 
 // Builds a profile text in one pass. A key named twice in a section is written once (the

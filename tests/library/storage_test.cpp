@@ -77,7 +77,7 @@ TEST_F(LibraryTest, SavingKeepsWhatTheFormatCanHold) {
 TEST_F(LibraryTest, LoadingReadsWhatTheSystemWrites) {
   fs.PutFile(kLib,
              "; written by hand\n[ 标准 ]\nPASSWORD = pw \n\nc:\\a.mp3=\nC:\\A.MP3=\n"
-             "[类型(0)]\nname=Top\nstyle=1\nc:\\t.mp3\n"
+             "[类型(0)]\nname=\"Top\"\nstyle=1\nc:\\t.mp3\n"
              "[类型(1)]\nName=Orphan\nParent=9\nc:\\o.mp3=\n"
              "[类型(2)]\nName=Child\nParent=2\nName=ignored\npassword=\n");
   settings.values["参数/选择类别"] = "7";

@@ -197,6 +197,30 @@ TEST(Win32Library, TheSystemsProfileFunctionsReadTheLibraryFile) {
   EXPECT_EQ(q.CategoryAt(2).Items.at(0).FileName, "c:\\y.mp3");
 }
 
+TEST(Win32Library, OurProfileReaderAgreesWithTheSystems) {
+  const std::string dir = TempFolder("sdagree");
+  const std::string file = dir + "tricky.ini";
+  PutFile(file,
+          "; comment\r\n\r\n[ Sec ]\r\n  Key = value with blanks  \r\nQ=\"quoted\"\r\nS='single'\r\n"
+          "Half=\"open\r\nkey=second of the same name\r\nEmpty=\r\n[sec]\r\nLater=1\r\n"
+          "[类型(0)]\r\nName=专辑\r\nc:\\歌\\a.mp3=\r\n");
+  std::string text = GetFile(file);
+  auto sections = ParseProfile(text);
+  struct Case {
+    const char* section;
+    const char* key;
+  } cases[] = {{"Sec", "Key"}, {"sec", "KEY"}, {"Sec", "Q"},   {"Sec", "S"},        {"Sec", "Half"},
+               {"Sec", "Empty"}, {"SEC", "Later"}, {"类型(0)", "Name"}, {"类型(0)", "c:\\歌\\a.mp3"}};
+  for (const Case& c : cases) {
+    char buf[512];
+    GetPrivateProfileStringA(c.section, c.key, "<none>", buf, sizeof buf, file.c_str());
+    std::string ours = "<none>";
+    for (const auto& sec : sections)
+      if (SameKeyName(sec.name, c.section) && sec.Has(c.key)) ours = std::string(sec.Value(c.key));
+    EXPECT_EQ(ours, buf) << c.section << " / " << c.key;
+  }
+}
+
 // Saves a large library again and again until killed; run by the next test as a child.
 TEST(Win32Library, ChildSavesUntilKilled) {
   const char* target = std::getenv("SD_SAVE_TARGET");
