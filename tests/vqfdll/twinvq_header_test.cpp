@@ -74,7 +74,9 @@ TEST(TwinVqHeader, BrokenHeadersAreRefused) {
   for (size_t k = 0; k < std::size(cases); ++k) {
     TwinVqInfo info;
     EXPECT_EQ(Parse(cases[k].file, info), cases[k].ok) << k;
-    if (!cases[k].ok) EXPECT_EQ(info.frames, 0u) << k;
+    if (!cases[k].ok) {
+      EXPECT_EQ(info.frames, 0u) << k;
+    }
   }
 }
 
