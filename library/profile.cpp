@@ -175,8 +175,17 @@ bool ProfileWriter::Key(std::string_view raw_name, std::string_view value) {
     return false;
   }
   text_ += '=';
-  if (NeedsCleaning(value)) text_ += OneLine(value);
-  else text_ += value;
+  std::string one_line;
+  // (CR and LF are never trail bytes of a GBK character.)
+  if (value.find_first_of("\r\n") != std::string_view::npos) value = one_line = OneLine(value);
+  // Readers trim values and drop one pair of surrounding quotes: such a value is quoted.
+  const bool quote = !value.empty() && (static_cast<unsigned char>(value.front()) <= ' ' ||
+                                        static_cast<unsigned char>(value.back()) <= ' ' ||
+                                        (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                                         value.back() == value.front()));
+  if (quote) text_ += '"';
+  text_ += value;
+  if (quote) text_ += '"';
   text_ += "\r\n";
   return true;
 }

@@ -72,6 +72,18 @@ TEST_F(LibraryTest, SavingKeepsWhatTheFormatCanHold) {
   for (const auto& k : sections[1].keys) keys.push_back(std::string(k.name));
   // Paths differing in letter case are one key; "=" and reserved names cannot be keys.
   EXPECT_EQ(keys, (std::vector<std::string>{"Name", "Parent", "Style", "c:\\m\\One.mp3"}));
+  // Names that readers would trim or unquote come back as they were.
+  for (const char* name : {" padded ", "\"quoted\"", "'single'", "\"", "plain"}) {
+    Reopen();
+    fs.Delete(kLib);
+    TPlay& w = Play();
+    w.AddCategory(name, -1, 0);
+    ASSERT_TRUE(w.SaveCategories());
+    Reopen();
+    TPlay& r = Play();
+    r.LoadCategories();
+    EXPECT_EQ(r.CategoryAt(2).Name, name);
+  }
 }
 
 TEST_F(LibraryTest, LoadingReadsWhatTheSystemWrites) {

@@ -163,7 +163,7 @@ TEST(Win32Library, TheSystemsProfileFunctionsReadTheLibraryFile) {
     p.AddFile("c:\\歌曲\\一.mp3", 0);
     int a = p.AddCategory("专辑", -1, 2);
     p.MutableCategoryAt(a).Password = "pw";
-    int b = p.AddCategory("B", a, 1);
+    int b = p.AddCategory(" B ", a, 1);
     p.AddFile("c:\\b.mp3", b);
     ASSERT_TRUE(p.SaveCategories());
   }
@@ -180,6 +180,7 @@ TEST(Win32Library, TheSystemsProfileFunctionsReadTheLibraryFile) {
   EXPECT_EQ(value("类型(0)", "password"), "pw");
   EXPECT_EQ(value("类型(0)", "Style"), "2");
   EXPECT_EQ(value("类型(1)", "Parent"), "2");
+  EXPECT_EQ(value("类型(1)", "Name"), " B ");  // quoted, so the blanks survive
   EXPECT_EQ(value("标准", "password"), "");
   EXPECT_EQ(value("标准", "c:\\歌曲\\一.mp3"), "");
   // And a file the system writes key by key loads.
