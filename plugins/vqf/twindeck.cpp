@@ -32,6 +32,7 @@ constexpr size_t kInfoFramesOffset = 40;
 constexpr UINT kTickMs = 1000;
 
 struct TPlayer {
+  uint64_t serial = 0;  // tells this player from a later one at the same address
   HMODULE library = nullptr;
   uint32_t totalFrames = 0;
   uint32_t totalSeconds = 0;
@@ -44,6 +45,12 @@ sd::PlusCallbackFn g_callback = nullptr;
 std::string g_sender;
 bool g_paused = false;
 TPlayer* g_player = nullptr;
+uint64_t g_serial = 0;
+
+// Reports call into the host, which may stop or replace the player before they return.
+bool StillCurrent(const TPlayer* p, uint64_t serial) {
+  return g_player == p && g_player->serial == serial;
+}
 
 void Report(const char* key, int32_t value) {
   if (!g_callback) return;
@@ -166,6 +173,7 @@ void FreePlayer(TPlayer* p, bool report) {
 
 TPlayer* CreatePlayer(const std::string& folder) {
   TPlayer* p = new TPlayer;
+  p->serial = ++g_serial;
   std::string path = folder + "vqf.dll";
   p->library = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!p->library) Report(sd::kKeyStatus, sd::kStateError);
@@ -213,10 +221,11 @@ void Start(TPlayer* p, const char* fileName) {
   std::memcpy(&p->totalSeconds, info + kInfoSecondsOffset, 4);
   std::memcpy(&p->totalFrames, info + kInfoFramesOffset, 4);
 
+  const uint64_t serial = p->serial;
   Report(sd::kKeyStatus, sd::kStatePlaying);
-  if (g_player != p) return;  // stopped while the host handled the report
+  if (!StillCurrent(p, serial)) return;  // stopped while the host handled the report
   Report(sd::kKeyTotalTime, ClampToInt(p->totalSeconds));
-  if (g_player != p) return;
+  if (!StillCurrent(p, serial)) return;
   // Without frames there is no time per frame (a float division would not fault, it
   // would give infinity): the start fails and the timer stays off.
   if (p->totalFrames == 0) {
@@ -233,8 +242,9 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
   if (!p || p->timer != id) return;
   uint32_t frame = 0;
   if (FARPROC getFrame = Operation(*p, "DllDecoderGetIframe")) CallDecoder(getFrame, &frame);
+  const uint64_t serial = p->serial;
   Report(sd::kKeyTime, PositionSeconds(frame, p->secondsPerFrame));
-  if (g_player != p) return;
+  if (!StillCurrent(p, serial)) return;
   // At the end the decoder is stopped; the timer runs on, so the end is reported again at
   // every tick until the host stops the song.
   if (frame >= p->totalFrames) StopDecoder(*p, true);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,9 +28,12 @@ struct Seen {
   int32_t value;
 };
 std::vector<Seen> g_seen;
+// Run for each report while the plug-in waits for the callback to return.
+std::function<void(const Seen&)> g_onReport;
 
 void __stdcall Record(const char* sender, const char* key, const char* extra, int32_t value) {
   g_seen.push_back({sender ? sender : "(none)", key ? key : "(none)", extra != nullptr, value});
+  if (g_onReport) g_onReport(g_seen.back());
 }
 
 std::string ExeFolder() {
@@ -71,6 +75,7 @@ class TwindeckTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    g_onReport = nullptr;
     Unload();
     ReleaseDouble();
     RemoveFiles();
@@ -389,6 +394,41 @@ TEST_F(TwindeckTest, ASecondPlayReplacesTheFirstPlayer) {
   for (const auto& r : Take()) times += r.first == "%Time";
   EXPECT_GE(times, 1);
   EXPECT_LE(times, 4);  // one timer, not two
+}
+
+TEST_F(TwindeckTest, TheHostMayStopOrReplaceTheSongWhileItHandlesAReport) {
+  DoubleState* s = Install("vqfdouble_full.dll");
+  ASSERT_TRUE(s);
+  Load();
+  // A stop inside the "playing" report: the start goes no further.
+  g_onReport = [this](const Seen& r) {
+    if (r.key == "%Status" && r.value == 1) {
+      g_onReport = nullptr;
+      Send(sd::PM_STOP, 0);
+    }
+  };
+  Play();
+  EXPECT_EQ(Take(), (Reports{{"%Status", 1}, {"%Status", 0}}));
+  Pump(1300);
+  EXPECT_EQ(Take(), Reports{});
+
+  // A new song inside the "playing" report: one player and one timer afterwards.
+  g_onReport = [this](const Seen& r) {
+    if (r.key == "%Status" && r.value == 1) {
+      g_onReport = nullptr;
+      Play();
+    }
+  };
+  Play();
+  EXPECT_EQ(Take(), (Reports{{"%Status", 1}, {"%Status", 1}, {"%TotalTime", 256}}));
+  Pump(3300);
+  int times = 0;
+  for (const auto& r : Take()) times += r.first == "%Time";
+  EXPECT_GE(times, 1);
+  EXPECT_LE(times, 4);
+  Unload();
+  Pump(1500);  // nothing left to tick into the unloaded library
+  EXPECT_EQ(Take(), Reports{});
 }
 
 // Faults inside vqf.dll: each case makes one operation fault in one way.
