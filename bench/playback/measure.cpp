@@ -1,11 +1,19 @@
-// CPU time of a playing process, taken from outside it.
-//   playback_measure.exe player FOLDER SONG SECONDS
-//       starts FOLDER\songdeck.exe with SONG on its command line, lets it play SECONDS,
-//       then closes its main window and waits for it to end.
-//   playback_measure.exe baseline WAVEOUT_EXE PCM SECONDS
-//       runs the bare waveOut loop over the same PCM for SECONDS.
-// Prints key=value lines: startup (CPU seconds before the playing window), cpu (CPU seconds
-// within it), wall (its length in seconds), source (where the CPU figures come from).
+// CPU time of a process while it plays a song for some seconds, taken from outside it.
+// The window of measurement holds whole plays of the song, so the music it covers is known
+// whatever pace the sound device keeps.
+//   playback_measure.exe player FOLDER SONG NEXT SECONDS [WINESERVER_PID]
+//       starts FOLDER\songdeck.exe with SONG and NEXT (a copy of it) on its command line and
+//       repeat on. The window runs from the start of SONG (the player counts a play as it
+//       starts one) to the first start of a song once SECONDS have passed. Then the main
+//       window is closed and the player waited for.
+//   playback_measure.exe baseline WAVEOUT_EXE PCM SECONDS [WINESERVER_PID]
+//       runs the bare waveOut loop over PCM; the window runs from its first queued buffer
+//       to the end of its last pass through the PCM, the first to end after SECONDS.
+// Prints key=value lines: plays (whole plays of the song within the window), startup (CPU
+// seconds of the process before the window), cpu (CPU seconds within it), times (what
+// GetProcessTimes says of the same window), wineserver (CPU seconds of that Unix process
+// within the window, with WINESERVER_PID), wall (the window's length in seconds), source
+// (where cpu comes from).
 // Exit codes: 0 measured, 1 failure, 3 the sound device cannot be opened.
 #include <windows.h>
 
@@ -21,6 +29,8 @@ constexpr const char* kPlayerClass = "ZEDIROdedaroriz";
 constexpr const char* kProgramKey = "Software\\青禾软件\\青禾播放器";
 constexpr const char* kCompanyKey = "Software\\青禾软件";
 constexpr const char* kVersionMark = "2.24tm";
+constexpr double kStartLimit = 30;   // seconds for a process to reach its window
+constexpr double kPlayMargin = 150;  // seconds beyond SECONDS for the song in play to end
 
 double Now() {
   LARGE_INTEGER f, c;
@@ -36,89 +46,96 @@ double FileTimeSeconds(const FILETIME& t) {
   return double(u.QuadPart) / 1e7;
 }
 
-// Wine answers GetProcessTimes for another process with its start and exit times only, and
-// zero user and kernel time. Its Unix side is then read instead: /proc/<pid>/stat of the
-// host process that runs the program, found by the unique folder on its command line.
-struct Cpu {
-  HANDLE process = nullptr;
-  std::string marker;  // text only the measured process has on its Unix command line
-  int unixPid = 0;
-  bool fromProc = false;
+bool ReadSmallFile(const std::string& name, std::string& out) {
+  HANDLE f = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  out.clear();
+  char buf[4096];
+  DWORD got = 0;
+  while (out.size() < 64 * 1024 && ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(f);
+  return true;
+}
 
-  static bool ReadSmallFile(const std::string& name, std::string& out) {
-    HANDLE f = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    char buf[4096];
-    DWORD got = 0;
-    while (out.size() < 64 * 1024 && ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(f);
-    return true;
+// utime + stime of a Unix process in seconds (clock ticks of 1/100 s), read through the
+// drive Wine maps to the root; -1 when it cannot be read (not under Wine, or gone).
+double UnixProcessSeconds(int pid) {
+  std::string stat;
+  if (pid <= 0 || !ReadSmallFile("Z:\\proc\\" + std::to_string(pid) + "\\stat", stat)) return -1;
+  size_t close = stat.rfind(')');
+  if (close == std::string::npos || close + 2 >= stat.size()) return -1;
+  // After the name: the state letter (field 3), then numbers; utime is field 14, stime 15.
+  const char* p = stat.c_str() + close + 2;
+  while (*p && *p != ' ') ++p;
+  unsigned long long v[13] = {};
+  for (int field = 4; field <= 15; ++field) {
+    char* end = nullptr;
+    v[field - 4] = std::strtoull(p, &end, 10);
+    if (end == p) return -1;
+    p = end;
   }
+  return double(v[10] + v[11]) / 100.0;
+}
 
-  static bool Contains(const std::string& hay, const std::string& needle) {
-    return !needle.empty() && hay.find(needle) != std::string::npos;
-  }
-
-  int FindUnixPid() const {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    int found = 0;
-    do {
-      const char* n = fd.cFileName;
-      if (!*n || std::strspn(n, "0123456789") != std::strlen(n)) continue;
-      std::string cmd;
-      if (!ReadSmallFile(std::string("Z:\\proc\\") + n + "\\cmdline", cmd)) continue;
-      std::replace(cmd.begin(), cmd.end(), '\0', ' ');
-      if (Contains(cmd, marker) && !Contains(cmd, "playback_measure")) {
-        found = std::atoi(n);
-        break;
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return found;
-  }
-
-  // utime + stime of the host process, in seconds (clock ticks of 1/100 s).
-  double ProcSeconds() const {
-    std::string stat;
-    if (!ReadSmallFile("Z:\\proc\\" + std::to_string(unixPid) + "\\stat", stat)) return -1;
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos) return -1;
-    // Fields after the name: state is field 3, utime 14, stime 15.
-    const char* p = stat.c_str() + close + 1;
-    unsigned long long v[13] = {};
-    for (int i = 0; i < 13; ++i) {
-      while (*p == ' ') ++p;
-      if (i == 0) {
-        ++p;  // state letter
-        continue;
-      }
-      char* end = nullptr;
-      v[i] = std::strtoull(p, &end, 10);
-      if (end == p) return -1;
-      p = end;
+// The Unix process that runs a Windows program under Wine, found by a text only its command
+// line has (the unique folder it runs from, or its program name).
+int FindUnixPid(const std::string& marker) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  int found = 0;
+  do {
+    const char* n = fd.cFileName;
+    if (!*n || std::strspn(n, "0123456789") != std::strlen(n)) continue;
+    std::string cmd;
+    if (!ReadSmallFile(std::string("Z:\\proc\\") + n + "\\cmdline", cmd)) continue;
+    std::replace(cmd.begin(), cmd.end(), '\0', ' ');
+    if (cmd.find(marker) != std::string::npos && cmd.find("playback_measure") == std::string::npos) {
+      found = std::atoi(n);
+      break;
     }
-    return double(v[11] + v[12]) / 100.0;
-  }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return found;
+}
 
-  // Seconds of user + kernel time so far; -1 when none can be read.
-  double Seconds() {
-    FILETIME c, e, k, u;
-    if (!fromProc && GetProcessTimes(process, &c, &e, &k, &u)) {
-      double s = FileTimeSeconds(k) + FileTimeSeconds(u);
-      if (s > 0) return s;
-    }
-    if (!unixPid) unixPid = FindUnixPid();
-    if (!unixPid) return -1;
-    fromProc = true;
-    return ProcSeconds();
-  }
-
-  const char* Source() const { return fromProc ? "/proc stat of the host process" : "GetProcessTimes"; }
+// One reading of a measured process and of the wineserver.
+struct Reading {
+  double times = -1;       // user + kernel time from GetProcessTimes
+  double host = -1;        // user + kernel time of the Unix process under Wine
+  double wineserver = -1;  // the wineserver's user + system time
+  double at = 0;           // when, in seconds
 };
+
+struct Probe {
+  HANDLE process = nullptr;
+  int hostPid = 0;
+  int wineserverPid = 0;
+
+  Reading Take() const {
+    Reading r;
+    FILETIME c, e, k, u;
+    if (GetProcessTimes(process, &c, &e, &k, &u)) r.times = FileTimeSeconds(k) + FileTimeSeconds(u);
+    r.host = UnixProcessSeconds(hostPid);
+    r.wineserver = UnixProcessSeconds(wineserverPid);
+    r.at = Now();
+    return r;
+  }
+};
+
+// Under Wine, GetProcessTimes of another process does not follow its running threads, so
+// the Unix process's own account is used wherever it can be read.
+void Report(int plays, const Reading& a, const Reading& b) {
+  std::printf("plays=%d\n", plays);
+  bool host = a.host >= 0 && b.host >= 0;
+  double startup = host ? a.host : a.times;
+  double cpu = host ? b.host - a.host : b.times - a.times;
+  std::printf("startup=%.3f\ncpu=%.3f\ntimes=%.3f\n", startup, cpu, b.times - a.times);
+  if (a.wineserver >= 0 && b.wineserver >= 0) std::printf("wineserver=%.3f\n", b.wineserver - a.wineserver);
+  std::printf("wall=%.3f\nsource=%s\n", b.at - a.at, host ? "the Unix process (/proc/<pid>/stat)" : "GetProcessTimes");
+  std::fflush(stdout);
+}
 
 bool Start(const std::string& cmdLine, const std::string& folder, PROCESS_INFORMATION& pi) {
   STARTUPINFOA si{};
@@ -147,12 +164,26 @@ bool SeedVersionRecord() {
   return r == ERROR_SUCCESS;
 }
 
-void Report(double startup, double cpu, double wall, const char* source) {
-  std::printf("startup=%.3f\ncpu=%.3f\nwall=%.3f\nsource=%s\n", startup, cpu, wall, source);
-  std::fflush(stdout);
+// Waits until `done` holds, polling every 100 ms; false when the process ends first or the
+// limit passes.
+template <class F>
+bool WaitUntil(HANDLE process, double limit, F done) {
+  for (double t0 = Now(); Now() - t0 < limit;) {
+    if (done()) return true;
+    if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return done();
+  }
+  return false;
 }
 
-int MeasurePlayer(std::string folder, const std::string& song, int seconds) {
+HWND PlayerWindow(DWORD pid) {
+  HWND w = FindWindowA(kPlayerClass, nullptr);
+  DWORD owner = 0;
+  if (w) GetWindowThreadProcessId(w, &owner);
+  return w && owner == pid ? w : nullptr;
+}
+
+int MeasurePlayer(std::string folder, const std::string& song, const std::string& next, double seconds,
+                  int wineserverPid) {
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   if (FindWindowA(kPlayerClass, nullptr)) {
     std::fprintf(stderr, "playback_measure: a player is already running in this session\n");
@@ -163,56 +194,50 @@ int MeasurePlayer(std::string folder, const std::string& song, int seconds) {
     std::fprintf(stderr, "playback_measure: cannot write the version record\n");
     return 1;
   }
+  std::string options = folder + "Options.ini";
+  WritePrivateProfileStringA("播放", "循环", "1", options.c_str());  // repeat
   PROCESS_INFORMATION pi{};
   int rc = 1;
-  if (!Start("\"" + folder + "songdeck.exe\" \"" + song + "\"", folder, pi)) {
+  if (!Start("\"" + folder + "songdeck.exe\" \"" + song + "\" \"" + next + "\"", folder, pi)) {
     std::fprintf(stderr, "playback_measure: cannot start %ssongdeck.exe (%lu)\n", folder.c_str(), GetLastError());
   } else {
-    Cpu cpu;
-    cpu.process = pi.hProcess;
-    // The folder's own name is unique to this run.
+    auto plays = [&] { return int(GetPrivateProfileIntA("播放", "播放总数", 0, options.c_str())); };
+    Probe probe;
+    probe.process = pi.hProcess;
+    probe.wineserverPid = wineserverPid;
     std::string name = folder.substr(0, folder.size() - 1);
-    cpu.marker = name.substr(name.find_last_of('\\') + 1);
-    WaitForInputIdle(pi.hProcess, 20000);
-    // The song starts before the main window's message loop runs; the window shows it is there.
-    HWND w = nullptr;
-    for (double t0 = Now(); Now() - t0 < 20; Sleep(50)) {
-      w = FindWindowA(kPlayerClass, nullptr);
-      DWORD owner = 0;
-      if (w) GetWindowThreadProcessId(w, &owner);
-      if (w && owner == pi.dwProcessId) break;
-      w = nullptr;
-      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
-    }
-    if (!w) {
-      std::fprintf(stderr, "playback_measure: the player's window did not appear\n");
-      TerminateProcess(pi.hProcess, 1);
+    if (!WaitUntil(pi.hProcess, kStartLimit, [&] { return plays() >= 1; })) {
+      std::fprintf(stderr, "playback_measure: the player did not start the song\n");
     } else {
-      double a = cpu.Seconds(), t0 = Now();
-      bool ended = WaitForSingleObject(pi.hProcess, DWORD(seconds) * 1000) == WAIT_OBJECT_0;
-      double b = cpu.Seconds(), wall = Now() - t0;
-      if (ended) {
-        std::fprintf(stderr, "playback_measure: the player ended by itself after %.1f s\n", wall);
-      } else if (a < 0 || b < 0) {
-        std::fprintf(stderr, "playback_measure: the player's CPU time cannot be read\n");
+      probe.hostPid = FindUnixPid(name.substr(name.find_last_of('\\') + 1));
+      Reading a = probe.Take();
+      int first = plays(), begun = first;
+      bool played = WaitUntil(pi.hProcess, seconds + kPlayMargin, [&] {
+        if (Now() - a.at < seconds) begun = plays();
+        return Now() - a.at >= seconds && plays() > begun;
+      });
+      Reading b = probe.Take();
+      if (!played) {
+        std::fprintf(stderr, "playback_measure: the song did not play to its end within %.0f s\n", b.at - a.at);
       } else {
-        Report(a, b - a, wall, cpu.Source());
+        Report(begun + 1 - first, a, b);
         rc = 0;
       }
-      if (!ended) {
-        PostMessageA(w, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
-          std::fprintf(stderr, "playback_measure: the player did not end within 30 s of WM_CLOSE\n");
-          TerminateProcess(pi.hProcess, 1);
-          rc = 1;
-        }
-      }
-      // What the player remembers of the session: the song it had.
-      char current[MAX_PATH * 2] = {};
-      GetPrivateProfileStringA("播放", "当前文件", "", current, sizeof current, (folder + "Options.ini").c_str());
-      std::printf("current=%s\n", current);
     }
-    WaitForSingleObject(pi.hProcess, 5000);
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+      HWND w = nullptr;
+      WaitUntil(pi.hProcess, kStartLimit, [&] { return (w = PlayerWindow(pi.dwProcessId)) != nullptr; });
+      if (w) PostMessageA(w, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "playback_measure: the player did not end within 30 s of WM_CLOSE\n");
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+        rc = 1;
+      }
+    } else {
+      std::fprintf(stderr, "playback_measure: the player ended by itself\n");
+      rc = 1;
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   }
@@ -222,71 +247,88 @@ int MeasurePlayer(std::string folder, const std::string& song, int seconds) {
   return rc;
 }
 
-int MeasureBaseline(const std::string& exe, const std::string& pcm, int seconds) {
-  std::string eventName = "songdeck-playback-start-" + std::to_string(GetCurrentProcessId());
-  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+int MeasureBaseline(const std::string& exe, const std::string& pcm, double seconds, int wineserverPid) {
+  std::string events = "songdeck-playback-" + std::to_string(GetCurrentProcessId());
+  HANDLE countMap = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, (events + "-count").c_str());
+  volatile LONG* passes = countMap ? static_cast<volatile LONG*>(MapViewOfFile(countMap, FILE_MAP_READ, 0, 0, 4)) : nullptr;
+  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, (events + "-start").c_str());
+  HANDLE played = CreateEventA(nullptr, TRUE, FALSE, (events + "-played").c_str());
+  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, (events + "-quit").c_str());
   PROCESS_INFORMATION pi{};
-  if (!started || !Start("\"" + exe + "\" \"" + pcm + "\" " + std::to_string(seconds) + " " + eventName, "", pi)) {
+  char secondsText[32];
+  std::snprintf(secondsText, sizeof secondsText, "%g", seconds);
+  if (!started || !played || !quit || !passes ||
+      !Start("\"" + exe + "\" \"" + pcm + "\" " + secondsText + " " + events, "", pi)) {
     std::fprintf(stderr, "playback_measure: cannot start %s\n", exe.c_str());
     return 1;
   }
-  Cpu cpu;
-  cpu.process = pi.hProcess;
-  cpu.marker = exe.substr(exe.find_last_of("\\/") + 1);
-  HANDLE both[2] = {started, pi.hProcess};
-  DWORD first = WaitForMultipleObjects(2, both, FALSE, 20000);
+  Probe probe;
+  probe.process = pi.hProcess;
+  probe.wineserverPid = wineserverPid;
   int rc = 1;
-  if (first == WAIT_OBJECT_0) {
-    double a = cpu.Seconds(), t0 = Now();
-    // The Unix side is gone with the process: the last reading is taken just before the end.
-    double b = a;
-    while (WaitForSingleObject(pi.hProcess, 200) == WAIT_TIMEOUT) {
-      double now = cpu.Seconds();
-      if (now >= 0) b = now;
+  HANDLE first[2] = {started, pi.hProcess};
+  if (WaitForMultipleObjects(2, first, FALSE, DWORD(kStartLimit * 1000)) == WAIT_OBJECT_0) {
+    probe.hostPid = FindUnixPid(exe.substr(exe.find_last_of("\\/") + 1));
+    Reading a = probe.Take();
+    // The same polling of a settings file as while the player is measured, so both windows
+    // carry the same cost of watching.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string watch = std::string(temp) + events + ".ini";
+    WritePrivateProfileStringA("播放", "播放总数", "1", watch.c_str());
+    HANDLE last[2] = {played, pi.hProcess};
+    DWORD w = WAIT_TIMEOUT;
+    for (double t0 = Now(); w == WAIT_TIMEOUT && Now() - t0 < seconds + kPlayMargin;) {
+      GetPrivateProfileIntA("播放", "播放总数", 0, watch.c_str());
+      w = WaitForMultipleObjects(2, last, FALSE, 100);
     }
-    double wall = Now() - t0;
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    if (!cpu.fromProc) b = cpu.Seconds();  // GetProcessTimes still answers after the end
-    if (code != 0) {
-      std::fprintf(stderr, "playback_measure: the waveOut loop failed (exit code %lu)\n", code);
-    } else if (a < 0 || b < 0) {
-      std::fprintf(stderr, "playback_measure: the waveOut loop's CPU time cannot be read\n");
-    } else {
-      Report(a, b - a, wall, cpu.Source());
+    bool done = w == WAIT_OBJECT_0;
+    Reading b = probe.Take();
+    DeleteFileA(watch.c_str());
+    if (done) {
+      Report(int(*passes), a, b);
       rc = 0;
-    }
-  } else {
-    DWORD code = 1;
-    if (WaitForSingleObject(pi.hProcess, 5000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    else TerminateProcess(pi.hProcess, 1);
-    if (code == 3) {
-      std::fprintf(stderr, "playback_measure: waveOut cannot open the sound device\n");
-      rc = 3;
     } else {
-      std::fprintf(stderr, "playback_measure: the waveOut loop did not start (exit code %lu)\n", code);
+      std::fprintf(stderr, "playback_measure: the waveOut loop did not play to its end\n");
     }
+  }
+  SetEvent(quit);
+  DWORD code = 1;
+  if (WaitForSingleObject(pi.hProcess, 35000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(pi.hProcess, &code);
+  } else {
+    TerminateProcess(pi.hProcess, 1);
+  }
+  if (code == 3) {
+    std::fprintf(stderr, "playback_measure: waveOut cannot open the sound device\n");
+    rc = 3;
+  } else if (code != 0) {
+    std::fprintf(stderr, "playback_measure: the waveOut loop failed (exit code %lu)\n", code);
+    rc = 1;
   }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   CloseHandle(started);
+  CloseHandle(played);
+  CloseHandle(quit);
+  UnmapViewOfFile(const_cast<LONG*>(passes));
+  CloseHandle(countMap);
   return rc;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5 || (std::strcmp(argv[1], "player") != 0 && std::strcmp(argv[1], "baseline") != 0)) {
+  bool player = argc >= 6 && argc <= 7 && std::strcmp(argv[1], "player") == 0;
+  bool baseline = argc >= 5 && argc <= 6 && std::strcmp(argv[1], "baseline") == 0;
+  double seconds = player ? std::atof(argv[5]) : baseline ? std::atof(argv[4]) : -1;
+  if ((!player && !baseline) || !(seconds >= 0 && seconds <= 3600)) {
     std::fprintf(stderr,
-                 "usage: playback_measure player FOLDER SONG SECONDS\n"
-                 "       playback_measure baseline WAVEOUT_EXE PCM SECONDS\n");
+                 "usage: playback_measure player FOLDER SONG NEXT SECONDS [WINESERVER_PID]\n"
+                 "       playback_measure baseline WAVEOUT_EXE PCM SECONDS [WINESERVER_PID]\n"
+                 "       (SECONDS 0 ... 3600)\n");
     return 1;
   }
-  int seconds = std::atoi(argv[4]);
-  if (seconds <= 0 || seconds > 600) {
-    std::fprintf(stderr, "playback_measure: seconds must be 1 ... 600\n");
-    return 1;
-  }
-  if (std::strcmp(argv[1], "player") == 0) return MeasurePlayer(argv[2], argv[3], seconds);
-  return MeasureBaseline(argv[2], argv[3], seconds);
+  if (player) return MeasurePlayer(argv[2], argv[3], argv[4], seconds, argc > 6 ? std::atoi(argv[6]) : 0);
+  return MeasureBaseline(argv[2], argv[3], seconds, argc > 5 ? std::atoi(argv[5]) : 0);
 }
