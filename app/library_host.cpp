@@ -1,5 +1,7 @@
 #include "app/library_host.h"
 
+#include "app/folder_search.h"
+
 #include <windows.h>
 
 #include "core/commands.h"
@@ -42,6 +44,9 @@ class PlayerSeams : public IVerbSink, public IPasswordPrompt, public ICurrentSon
   }
 
   Win32FileSystem fs;
+  // The walk's own file system object: it is used from the search thread.
+  Win32FileSystem searchFs;
+  ThreadedFolderSearch search{searchFs};
 
  private:
   TStatusSongTexts texts_;
@@ -65,6 +70,7 @@ std::unique_ptr<TPlay> CreateLibrary() {
   seams.passwords = &s;
   seams.current = &s;
   seams.settings = &s;
+  seams.search = &s.search;
   seams.library_file = Paths().LibraryFile;
   seams.count_file = Paths().CountFile;
   return std::make_unique<TPlay>(seams);

@@ -22,8 +22,10 @@ void Application::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
+      // Seen inside a nested loop: the message loop further out must see it too.
       terminated_ = true;
       code_ = static_cast<int>(msg.wParam);
+      PostQuitMessage(code_);
       break;
     }
     TranslateMessage(&msg);

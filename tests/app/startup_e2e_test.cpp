@@ -177,4 +177,28 @@ TEST_F(RealPlayer, SecondStartShowsTheRunningWindowAndHostileMessagesAreIgnored)
   EXPECT_EQ(player_.Wait(20000), 0);
 }
 
+TEST_F(RealPlayer, EndOfSessionRunsTheNormalShutdownFirst) {
+  e2e::SeedVersionRecord();
+  std::string song = folder_ + "song.mp3";
+  HANDLE f = CreateFileA(song.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(f);
+  ASSERT_TRUE(player_.Start(folder_ + "songdeck.exe", {song}));
+  HWND w = WaitForWindow();
+  ASSERT_TRUE(w);
+  DeleteFileA((folder_ + "Options.ini").c_str());
+  DeleteFileA((folder_ + "default.ini").c_str());
+  // The system asks, then ends the session; it will not wait for the message loop.
+  EXPECT_TRUE(SendMessageA(w, WM_QUERYENDSESSION, 0, 0));
+  SendMessageA(w, WM_ENDSESSION, TRUE, 0);
+  // Before the process is gone, the options and the library are on disk again.
+  char v[16] = {};
+  GetPrivateProfileStringA("播放", "循环", "", v, sizeof v, (folder_ + "Options.ini").c_str());
+  EXPECT_STREQ(v, "0");
+  std::vector<char> keys(4096);
+  GetPrivateProfileStringA("标准", nullptr, "", keys.data(), static_cast<DWORD>(keys.size()),
+                           (folder_ + "default.ini").c_str());
+  EXPECT_STREQ(keys.data(), "password");
+  EXPECT_EQ(player_.Wait(10000), 0);
+}
+
 }  // namespace
