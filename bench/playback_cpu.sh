@@ -39,8 +39,8 @@ if [ ! -f "$song" ] || [ ! -f "$pcm" ]; then
   parts=()
   i=0
   for chord in "261.63 329.63 392.00" "220.00 261.63 329.63" "174.61 220.00 261.63" "196.00 246.94 293.66"; do
-    set -- $chord
-    sox -q -n -r 44100 -c 2 -b 16 "$work/part$i.wav" synth 7.5 sine "$1" sine mix "$2" sine mix "$3" \
+    read -r f1 f2 f3 <<<"$chord"
+    sox -q -n -r 44100 -c 2 -b 16 "$work/part$i.wav" synth 7.5 sine "$f1" sine mix "$f2" sine mix "$f3" \
       tremolo 3 30 fade 0.05 7.5 0.3 gain -6
     parts+=("$work/part$i.wav"); i=$((i + 1))
   done
@@ -50,11 +50,13 @@ if [ ! -f "$song" ] || [ ! -f "$pcm" ]; then
   rm -f "${parts[@]}" "$work/chords.wav"
 fi
 
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 winpath() { local p; p="$(realpath "$1")"; echo "Z:${p//\//\\}"; }
 
 # The wineserver of this session: its working folder is the server folder named after the
 # device and inode of the prefix.
-server_dir="$(printf 'server-%x-%x' $(stat -L -c '%d %i' "$WINEPREFIX"))"
+read -r prefix_dev prefix_ino < <(stat -L -c '%d %i' "$WINEPREFIX")
+server_dir="$(printf 'server-%x-%x' "$prefix_dev" "$prefix_ino")"
 wineserver_pid() {
   local p exe cwd
   for p in /proc/[0-9]*; do
@@ -67,7 +69,7 @@ wineserver_pid() {
 }
 tick="$(getconf CLK_TCK)"
 ws_pid="$(wineserver_pid)" || { say "no wineserver found for $WINEPREFIX"; exit 1; }
-song_seconds="$(echo "$(stat -c %s "$pcm") / 176400" | bc -l)"
+song_seconds="$(calc "$(stat -c %s "$pcm") / 176400")"  # 16-bit stereo at 44.1 kHz
 # utime + stime of the wineserver in seconds (fields 14 and 15, counted after the name).
 ws_cpu() {
   local rest
@@ -77,12 +79,13 @@ ws_cpu() {
 
 # Runs the measuring program; sets the val_* figures it prints and ws_run, the wineserver's
 # CPU over the whole run (start-up and shutdown included).
+val_plays="" val_startup="" val_cpu="" val_times="" val_wineserver="" val_wall="" val_source=""
 measure() {
   local out rc=0 before after
   before="$(ws_cpu)"
   out="$("$WINELOADER" "$(winpath "$helpers/playback_measure.exe")" "$@" "$ws_pid" | tr -d '\r')" || rc=$?
   after="$(ws_cpu)"
-  ws_run="$(echo "$after - $before" | bc -l)"
+  ws_run="$(calc "$after - $before")"
   local k
   for k in plays startup cpu times wineserver wall source; do
     printf -v "val_$k" '%s' "$(echo "$out" | sed -n "s/^$k=//p")"
@@ -102,10 +105,10 @@ if [ "$rc" = 3 ]; then
 fi
 [ "$rc" = 0 ] || { say "the bare waveOut loop could not be measured"; exit 1; }
 base_cpu="$val_cpu"; base_times="$val_times"; base_ws="${val_wineserver:-$ws_run}"; base_ws_run="$ws_run"
-base_wall="$val_wall"; base_source="$val_source"; base_music="$(echo "$val_plays * $song_seconds" | bc -l)"
+base_wall="$val_wall"; base_source="$val_source"; base_music="$(calc "$val_plays * $song_seconds")"
 
 # The player, from a copy of its program folder (its settings and library stay there), with
-# the song twice: the second one starting marks the end of the first.
+# two copies of the song on repeat: each start of a song marks the end of the one before.
 tmp="$(mktemp -d "$work/sdcpu-XXXXXX")"
 trap 'rm -rf "$tmp"' EXIT
 cp "$dist/songdeck.exe" "$dist/mpeg.dll" "$tmp/"
@@ -115,22 +118,24 @@ measure player "$(winpath "$tmp")" "$(winpath "$tmp/song1.mp3")" "$(winpath "$tm
 [ "$rc" = 0 ] || { say "the player could not be measured"; exit 1; }
 play_cpu="$val_cpu"; play_times="$val_times"; play_ws="${val_wineserver:-$ws_run}"; play_ws_run="$ws_run"
 play_wall="$val_wall"; play_source="$val_source"; play_startup="$val_startup"
-play_music="$(echo "$val_plays * $song_seconds" | bc -l)"
+play_music="$(calc "$val_plays * $song_seconds")"
 
-per() { printf '%.5f' "$(echo "$1 / $2" | bc -l)"; }
-ratio() { if [ "$(echo "$2 > 0" | bc -l)" = 1 ]; then printf '%.2f' "$(echo "$1 / $2" | bc -l)"; else echo "n/a"; fi; }
+per() { printf '%.5f' "$(calc "$1 / $2")"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "n/a" }'; }
 printf '%-22s %9s %9s %11s %12s %11s %12s\n' "" "music" "in" "process" "s/s music" "wineserver" "s/s music"
 printf '%-22s %7.1f s %7.2f s %9.3f s %12s %9.3f s %12s\n' "player (songdeck.exe)" "$play_music" "$play_wall" \
   "$play_cpu" "$(per "$play_cpu" "$play_music")" "$play_ws" "$(per "$play_ws" "$play_music")"
 printf '%-22s %7.1f s %7.2f s %9.3f s %12s %9.3f s %12s\n' "bare waveOut loop" "$base_music" "$base_wall" \
   "$base_cpu" "$(per "$base_cpu" "$base_music")" "$base_ws" "$(per "$base_ws" "$base_music")"
 # Ratios of CPU per second of music.
-pp="$(echo "$play_cpu / $play_music" | bc -l)"; pw="$(echo "$play_ws / $play_music" | bc -l)"
-bp="$(echo "$base_cpu / $base_music" | bc -l)"; bw="$(echo "$base_ws / $base_music" | bc -l)"
+pp="$(calc "$play_cpu / $play_music")"; pw="$(calc "$play_ws / $play_music")"
+bp="$(calc "$base_cpu / $base_music")"; bw="$(calc "$base_ws / $base_music")"
 echo "ratio player / loop (per second of music): process $(ratio "$pp" "$bp"), wineserver $(ratio "$pw" "$bw")," \
-  "together $(ratio "$(echo "$pp + $pw" | bc -l)" "$(echo "$bp + $bw" | bc -l)")"
+  "together $(ratio "$(calc "$pp + $pw")" "$(calc "$bp + $bw")")"
+printf 'the sound device took the music at %.2fx (player) and %.2fx (loop) real time\n' \
+  "$(calc "$play_music / $play_wall")" "$(calc "$base_music / $base_wall")"
 printf 'player start-up before the song: %.3f s CPU (not counted above)\n' "$play_startup"
 printf 'wineserver over each whole run (start-up and shutdown included): player %.3f s, loop %.3f s\n' \
   "$play_ws_run" "$base_ws_run"
-printf 'process CPU from %s (player), %s (loop); GetProcessTimes of the same windows: player %.3f s, loop %.3f s\n' \
-  "$play_source" "$base_source" "$play_times" "$base_times"
+printf 'process CPU read from: player %s, loop %s\n' "$play_source" "$base_source"
+printf 'GetProcessTimes over the same windows says: player %.3f s, loop %.3f s\n' "$play_times" "$base_times"

@@ -196,17 +196,18 @@ int MeasurePlayer(std::string folder, const std::string& song, const std::string
   }
   std::string options = folder + "Options.ini";
   WritePrivateProfileStringA("播放", "循环", "1", options.c_str());  // repeat
+  auto plays = [&] { return int(GetPrivateProfileIntA("播放", "播放总数", 0, options.c_str())); };
+  const int before = plays();  // a folder that has played before keeps its count
   PROCESS_INFORMATION pi{};
   int rc = 1;
   if (!Start("\"" + folder + "songdeck.exe\" \"" + song + "\" \"" + next + "\"", folder, pi)) {
     std::fprintf(stderr, "playback_measure: cannot start %ssongdeck.exe (%lu)\n", folder.c_str(), GetLastError());
   } else {
-    auto plays = [&] { return int(GetPrivateProfileIntA("播放", "播放总数", 0, options.c_str())); };
     Probe probe;
     probe.process = pi.hProcess;
     probe.wineserverPid = wineserverPid;
     std::string name = folder.substr(0, folder.size() - 1);
-    if (!WaitUntil(pi.hProcess, kStartLimit, [&] { return plays() >= 1; })) {
+    if (!WaitUntil(pi.hProcess, kStartLimit, [&] { return plays() > before; })) {
       std::fprintf(stderr, "playback_measure: the player did not start the song\n");
     } else {
       probe.hostPid = FindUnixPid(name.substr(name.find_last_of('\\') + 1));
