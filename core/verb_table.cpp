@@ -51,7 +51,7 @@ constexpr VerbEntry kVerbs[] = {
     {"#playpause", nullptr, PlayPauseTarget},
     {"#extract", Extract, nullptr},
     {"#openfile", OpenFile, nullptr},
-    {"#opendir", nullptr, nullptr},         // folder picker into the library
+    {"#opendir", OpenDir, nullptr},
     {"#filemanage", nullptr, nullptr},      // file manager window
     {"#play", Play, nullptr},
     {"#stop", Stop, nullptr},

@@ -34,6 +34,7 @@ const char* PlayPauseTarget();
 // Library and transport.
 void AddFile(const std::string&);
 void OpenFile(const std::string&);
+void OpenDir(const std::string&);
 void SaveList(const std::string&);
 void Play(const std::string&);
 void Stop(const std::string&);

@@ -66,6 +66,8 @@ void SaveList(const std::string& arg) {
   if (o) o->SetCommandsEnabled(true);
 }
 
+void OpenDir(const std::string& arg) { AddFolderDialog(arg.empty() ? LastFolder() : arg); }
+
 void Play(const std::string& arg) {
   if (TOption* o = Option()) o->Play(arg);
 }

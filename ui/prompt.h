@@ -24,6 +24,20 @@ struct FileDialogRequest {
   bool multiple = false;
 };
 
+struct FolderPickRequest {
+  std::string prompt;       // the label above the tree
+  std::string startFolder;  // the tree opens towards it
+  bool showFileStyle = false;
+  std::vector<std::string> styles;  // items of the file-type box
+  int selectedStyle = -1;
+};
+
+struct FolderPickResult {
+  std::string folder;
+  int style = -1;           // selected item, -1 when none (then text holds what was typed)
+  std::string typedStyle;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -35,6 +49,8 @@ class Prompter {
   // An open or save dialog: 1 confirmed with the chosen files, 0 cancelled, -1 not answered
   // here (the system's dialog is shown).
   virtual int FileDialog(HWND owner, const FileDialogRequest& req, std::vector<std::string>& files) { return -1; }
+  // The folder picker: 1 confirmed with a folder, 0 cancelled, -1 not answered here.
+  virtual int PickFolder(HWND owner, const FolderPickRequest& req, FolderPickResult& result) { return -1; }
 };
 
 // The system's open or save dialog (through the prompter in use); true when confirmed.
@@ -55,6 +71,15 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> texts;  // answers of text dialogs; none left: cancelled
   std::vector<FileDialogRequest> dialogs;
   std::vector<std::vector<std::string>> chosen;  // answers of file dialogs; none left: cancelled
+  std::vector<FolderPickRequest> folderRequests;
+  std::vector<FolderPickResult> folders;  // answers of the folder picker; none left: cancelled
+  int PickFolder(HWND, const FolderPickRequest& req, FolderPickResult& result) override {
+    folderRequests.push_back(req);
+    if (folders.empty()) return 0;
+    result = folders.front();
+    folders.erase(folders.begin());
+    return 1;
+  }
   int FileDialog(HWND, const FileDialogRequest& req, std::vector<std::string>& files) override {
     dialogs.push_back(req);
     if (chosen.empty()) return 0;

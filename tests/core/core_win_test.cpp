@@ -16,6 +16,12 @@
 #include "core/reg.h"
 #include "core/settings.h"
 #include "core/window_pos.h"
+#include "app/library_host.h"
+#include "core/dialogs.h"
+#include "library/play.h"
+#include "ui/prompt.h"
+
+#include <memory>
 #include "engines/plus_api.h"
 #include "setup/registry_record.h"
 #include "shell/main_form.h"
@@ -351,6 +357,100 @@ TEST_F(VerbTest, DeferredCommandsRunInOrderOneAfterTheOther) {
   }
   EXPECT_EQ(log, (std::vector<std::string>{"begin #one 1", "end #one", "begin #two 2", "end #two"}));
   EXPECT_EQ(deferred.Sender(), "{engine}");  // the instance path keeps the old sender
+}
+
+TEST(FolderMasks, FromTheFileTypeBox) {
+  struct Case {
+    int selected;
+    std::string typed;
+    size_t count;
+    std::string masks, result;
+  } cases[] = {
+      {-1, "*.mp3", 2, "*.mp3;*.cda;", "*.mp3;"},
+      {-1, "", 2, "*.mp3;", "*.*;"},
+      {0, "", 2, "*.mp3;*.cda;", "*.mp3;*.cda;;"},
+      {1, "", 2, "*.mp3;", "*.*;;"},
+      {0, "", 1, "", "*.*;;"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderMaskFor(c.selected, c.typed, c.count, c.masks), c.result);
+}
+
+// Library verbs against a library of the player's own kind in a folder of its own.
+class LibraryVerbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TempFolder() + "lib" + std::to_string(++serial_) + "\\";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    Paths() = MakePaths(folder_ + "songdeck.exe");
+    option_ = std::make_unique<TOption>();
+    SetOption(option_.get());
+    play_ = CreateLibrary();
+    SetLibrary(play_.get());
+    option_->Attach(play_.get(), option_.get());
+    ui::SetPrompter(&prompter_);
+    music_ = folder_ + "音乐\\";
+    CreateDirectoryA(music_.c_str(), nullptr);
+    for (const char* n : {"a.mp3", "b.wav", "c.txt"}) Touch(music_ + n);
+  }
+  void TearDown() override {
+    ui::SetPrompter(nullptr);
+    SetLibrary(nullptr);
+    play_.reset();
+    SetOption(nullptr);
+    option_.reset();
+  }
+  static void Touch(const std::string& p) {
+    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(h);
+  }
+  int Count(int category) { return play_->CategoryAt(category).Count; }
+  static int serial_;
+  std::string folder_, music_;
+  std::unique_ptr<TOption> option_;
+  std::unique_ptr<TPlay> play_;
+  ui::ScriptedPrompter prompter_;
+};
+int LibraryVerbTest::serial_ = 0;
+
+TEST_F(LibraryVerbTest, OpenDirAddsTheChosenKinds) {
+  ui::FolderPickResult all;
+  all.folder = music_;
+  all.style = 0;  // no engines here: the only item is "所有文件(*.*)"
+  prompter_.folders.push_back(all);
+  ExecCommand("#OpenDir", music_);
+  ASSERT_EQ(prompter_.folderRequests.size(), 1u);
+  EXPECT_EQ(prompter_.folderRequests[0].prompt, "选择添加文件夹");
+  EXPECT_TRUE(prompter_.folderRequests[0].showFileStyle);
+  EXPECT_EQ(prompter_.folderRequests[0].styles.back(), "所有文件(*.*)");
+  // Lyrics files go to the lyrics editor like any other path of their kind; the rest is added.
+  EXPECT_GE(Count(play_->ViewIndex), 2);
+  EXPECT_EQ(LastFolder(), music_);
+
+  ui::FolderPickResult typed;
+  typed.folder = music_;
+  typed.style = -1;
+  typed.typedStyle = "*.wav";
+  prompter_.folders.push_back(typed);
+  int cat = play_->AddCategory("新类别", -1, 0);
+  play_->SetViewCategory(cat);
+  ExecCommand("#OpenDir");
+  EXPECT_EQ(Count(cat), 1);
+  ExecCommand("#OpenDir");  // cancelled: nothing
+  EXPECT_EQ(Count(cat), 1);
+}
+
+TEST_F(LibraryVerbTest, OpenFileAndAddFile) {
+  prompter_.chosen.push_back({music_ + "a.mp3", music_ + "b.wav"});
+  ExecCommand("#OpenFile");
+  ASSERT_EQ(prompter_.dialogs.size(), 1u);
+  EXPECT_EQ(prompter_.dialogs[0].title, "打开媒体文件");
+  EXPECT_TRUE(prompter_.dialogs[0].multiple);
+  EXPECT_EQ(Count(0), 2);
+  EXPECT_EQ(LastFolder(), music_);
+  // A locked play category takes nothing.
+  play_->MutableCategoryAt(0).Locked = true;
+  ExecCommand("#AddFile", music_ + "c.txt");
+  EXPECT_EQ(Count(0), 2);
 }
 
 }  // namespace
