@@ -1,7 +1,12 @@
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "core/text.h"
+#include "library/masks.h"
 #include "tests/library/fixture.h"
 
 namespace sd::test {
@@ -422,6 +427,88 @@ TEST_F(LibraryTest, StopAddingDuringAFolderAddEndsIt) {
   EXPECT_EQ(p.Finder, nullptr);
   verbs.on_pump = nullptr;
   EXPECT_TRUE(p.AddFile("c:\\later.mp3", -1));
+}
+
+// A folder search whose walk runs on its own thread and hands names over through a queue
+// that the waiting Find drains, letting messages run in between.
+class ThreadedSearch : public IFolderSearch {
+ public:
+  ThreadedSearch(IFileSystem& fs, IVerbSink& verbs) : fs_(fs), verbs_(verbs) {}
+  void Find(const std::string& folder, const std::string& masks, const FoundFn& found, bool recursive) override {
+    abort_ = false;
+    done_ = false;
+    std::thread walker([&] {
+      WalkFolders(fs_, folder, SplitMasks(masks), recursive, abort_, [&](const std::string& f, const std::string& n) {
+        std::lock_guard<std::mutex> hold(lock_);
+        queue_.push_back(f + "|" + n);
+      });
+      done_ = true;
+    });
+    for (;;) {
+      bool ended = done_;
+      std::deque<std::string> batch;
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        batch.swap(queue_);
+      }
+      for (const std::string& item : batch) {
+        ++delivered;
+        size_t bar = item.find('|');
+        if (found) found(item.substr(0, bar), item.substr(bar + 1));
+      }
+      if (ended && batch.empty()) break;
+      verbs_.ProcessMessages();
+    }
+    walker.join();
+  }
+  void Cancel() override { abort_ = true; }
+  bool Finished() override { return done_; }
+  int delivered = 0;
+
+ private:
+  IFileSystem& fs_;
+  IVerbSink& verbs_;
+  std::atomic<bool> abort_{false}, done_{true};
+  std::mutex lock_;
+  std::deque<std::string> queue_;
+};
+
+TEST_F(LibraryTest, AThreadedSearchIsStoppedPromptlyAndDeliversWhatItHandedOver) {
+  for (int d = 0; d < 40; ++d)
+    for (int f = 0; f < 50; ++f) fs.PutFile("c:\\t\\d" + std::to_string(d) + "\\" + std::to_string(f) + ".mp3", "");
+  // Folders list slowly, so the walk is far from its end when the stop comes.
+  struct Slow : IFileSystem {
+    MemFileSystem& fs;
+    explicit Slow(MemFileSystem& f) : fs(f) {}
+    bool FileExists(const std::string& p) override { return fs.FileExists(p); }
+    bool FolderExists(const std::string& p) override { return fs.FolderExists(p); }
+    std::string ShortPath(const std::string& p) override { return fs.ShortPath(p); }
+    bool ListFolder(const std::string& f, std::vector<FolderItem>& items) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return fs.ListFolder(f, items);
+    }
+    std::unique_ptr<IFile> Open(const std::string& p, bool w) override { return fs.Open(p, w); }
+    std::unique_ptr<IFile> Create(const std::string& p) override { return fs.Create(p); }
+    bool Replace(const std::string& a, const std::string& b) override { return fs.Replace(a, b); }
+    bool Delete(const std::string& p) override { return fs.Delete(p); }
+  } slow(fs);
+  ThreadedSearch search(slow, verbs);
+  TPlaySeams seams = Seams();
+  seams.search = &search;
+  TPlay p(seams);
+  p.BeginAdd();
+  int pumps = 0;
+  verbs.on_pump = [&] {
+    if (++pumps == 30) p.StopAdding();
+  };
+  p.AddFile("c:\\t", -1);
+  verbs.on_pump = nullptr;
+  EXPECT_EQ(p.Finder, nullptr);
+  EXPECT_FALSE(p.AbortAdd);
+  EXPECT_LT(search.delivered, 2000);  // the walk ended early
+  // Every file handed over was delivered; those met after the stop were added as well.
+  EXPECT_EQ(p.CategoryAt(0).Count, search.delivered);
+  p.EndAdd(0);
 }
 
 TEST_F(LibraryTest, StoreTagUpdatesEntriesAndTheCurrentSong) {
