@@ -110,7 +110,7 @@ void TOption::SetTitle(const std::string& text) {
 
 void TOption::LoadOptions() {
   IniFile ini = Settings();
-  // Equaliser bands come first, once the equaliser exists.
+  for (int n = 0; n < 20; ++n) SetEQBand(n, ini.ReadInteger("EQ均衡", "EQ[" + std::to_string(n) + "]", 0));
   SetRepeat(ini.ReadBool("播放", "循环", false));
   SetShuffle(ini.ReadBool("播放", "随机", false));
   SetSingle(ini.ReadBool("播放", "单曲播放", false));
@@ -132,6 +132,9 @@ void TOption::SaveOptions() {
   if (saved_ || Paths().SettingsFile.empty()) return;
   saved_ = true;
   IniFile ini = Settings();
+  // The whole section goes first: keys other windows kept there go with it.
+  ini.EraseSection("EQ均衡");
+  for (int n = 0; n < 20; ++n) ini.WriteInteger("EQ均衡", "EQ[" + std::to_string(n) + "]", EQBand(n));
   ini.WriteBool("播放", "循环", Repeat());
   ini.WriteBool("播放", "随机", Shuffle());
   ini.WriteBool("播放", "单曲播放", Single());

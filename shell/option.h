@@ -32,6 +32,11 @@ class TOption : public PlayControl, public IPlayHost {
   void SetEQEnabled(bool on);
   void SetEQAutoSelect(bool on);
   void SetPlayerLine(int line);
+  // The twenty equaliser bands as stored; the equaliser applies them once it exists.
+  int EQBand(int band) const { return (band >= 0 && band < 20) ? bands_[band] : 0; }
+  void SetEQBand(int band, int value) {
+    if (band >= 0 && band < 20) bands_[band] = value;
+  }
 
   // Every state report starts the end-of-track rule after the report has returned.
   void StartEndOfTrack() { stateTimer_.SetEnabled(true); }
@@ -67,6 +72,7 @@ class TOption : public PlayControl, public IPlayHost {
   ui::Timer stateTimer_;
   bool onTop_ = false, eqEnabled_ = false, eqAuto_ = false, hotKeys_ = false;
   int playerLine_ = 0;
+  int bands_[20] = {};
   int suspended_ = 0;
   bool saved_ = false;
   VolumeState volume_;

@@ -359,6 +359,28 @@ TEST_F(VerbTest, DeferredCommandsRunInOrderOneAfterTheOther) {
   EXPECT_EQ(deferred.Sender(), "{engine}");  // the instance path keeps the old sender
 }
 
+TEST_F(SettingsTest, OptionsSaveAndLoad) {
+  IniFile ini = Settings();
+  ini.WriteString("EQ均衡", "位置[X]", "12");  // the equaliser window's position goes at exit
+  ini.WriteString("EQ均衡", "EQ[3]", "-40");
+  ini.WriteString("播放", "循环", "2");
+  ini.WriteString("参数", "打开位置", "c:\\歌\\");
+  {
+    TOption o;
+    o.LoadOptions();
+    EXPECT_TRUE(o.Repeat());
+    EXPECT_EQ(o.EQBand(3), -40);
+    EXPECT_EQ(LastFolder(), "c:\\歌\\");
+    o.SetShuffle(true);
+  }  // saved when freed
+  EXPECT_FALSE(ini.ValueExists("EQ均衡", "位置[X]"));
+  EXPECT_EQ(ini.ReadString("EQ均衡", "EQ[3]", ""), "-40");
+  EXPECT_EQ(ini.ReadString("EQ均衡", "EQ[19]", ""), "0");
+  EXPECT_EQ(ini.ReadString("播放", "循环", ""), "1");
+  EXPECT_EQ(ini.ReadString("播放", "随机", ""), "1");
+  EXPECT_EQ(ini.ReadString("参数", "使用热键", ""), "0");
+}
+
 TEST(FolderMasks, FromTheFileTypeBox) {
   struct Case {
     int selected;
