@@ -152,17 +152,28 @@ void PlayControl::Next() {
     }
     if (next < 0) next = 0;
     Mark(next, true);
-    if (playMode_) {
-      host_->IssueVerb("#Stop", "");
-      play_->SetCurrent(next);
-      fresh_ = true;
-      host_->IssueVerb("#Play", "");
-    } else {
-      play_->SetCurrent(next);
-      play_->RefreshCurrent();
-      fresh_ = true;
-    }
-  } else if (playMode_) {
+    MoveTo(next);
+  } else {
+    StepWithinOne(n, cur, CurrentFileName());
+  }
+}
+
+void PlayControl::MoveTo(int entry) {
+  if (playMode_) {
+    host_->IssueVerb("#Stop", "");
+    play_->SetCurrent(entry);
+    playMode_ = true;
+    fresh_ = true;
+    host_->IssueVerb("#Play", "");
+  } else {
+    play_->SetCurrent(entry);
+    play_->RefreshCurrent();
+    fresh_ = true;
+  }
+}
+
+void PlayControl::StepWithinOne(int n, int cur, const std::string& again) {
+  if (playMode_) {
     if (n == 1 && cur == -1) {
       host_->IssueVerb("#Stop", "");
       playMode_ = true;
@@ -170,7 +181,7 @@ void PlayControl::Next() {
       play_->RefreshCurrent();
       StartPlayback();
     } else if (repeat_) {
-      host_->IssueVerb("#Play", CurrentFileName());
+      host_->IssueVerb("#Play", again);
     } else {
       host_->IssueVerb("#Stop", "");
     }
@@ -203,31 +214,10 @@ void PlayControl::Prev() {
     }
     if (cur >= 0) Mark(cur, false);
     Mark(prev, true);
-    if (playMode_) {
-      host_->IssueVerb("#Stop", "");
-      play_->SetCurrent(prev);
-      playMode_ = true;
-      fresh_ = true;
-      host_->IssueVerb("#Play", "");
-    } else {
-      play_->SetCurrent(prev);
-      play_->RefreshCurrent();
-      fresh_ = true;
-    }
-  } else if (playMode_) {
-    if (n == 1 && cur == -1) {
-      host_->IssueVerb("#Stop", "");
-      playMode_ = true;
-      play_->SetCurrent(0);
-      play_->RefreshCurrent();
-      StartPlayback();
-    } else if (repeat_) {
-      host_->IssueVerb("#Play", CurrentKey());
-    } else {
-      host_->IssueVerb("#Stop", "");
-    }
-  } else if (cur == -1 && n == 1) {
-    play_->SetCurrent(0);
+    MoveTo(prev);
+  } else {
+    // As "#next", except that the repeat plays the song again by its key.
+    StepWithinOne(n, cur, CurrentKey());
   }
 }
 

@@ -95,6 +95,10 @@ class PlayControl {
  private:
   int PlayCount() const;
   void Mark(int entry, bool played);
+  // The last step of "#next"/"#prev": make entry current, playing it when playback is wanted.
+  void MoveTo(int entry);
+  // "#next"/"#prev" with at most one entry; again: what the repeat plays.
+  void StepWithinOne(int n, int cur, const std::string& again);
   std::string CurrentFileName() const;
   std::string CurrentKey() const;
 
