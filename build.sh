@@ -79,7 +79,7 @@ case "${1:-test}" in
   build) do_build ;;
   run)
     shift
-    [ -f "$B/dist/songdeck.exe" ] || do_build
+    do_build >/dev/null
     wine_run_player "$@"
     ;;
   test)
