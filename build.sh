@@ -79,6 +79,7 @@ case "${1:-test}" in
   build) do_build ;;
   run)
     shift
+    echo "Building the player (the first build takes several minutes)..."
     do_build >/dev/null
     wine_run_player "$@"
     ;;
