@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "ui/app.h"
 
@@ -22,7 +23,8 @@ Prompter& CurrentPrompter() { return *g_current; }
 void SetPrompter(Prompter* p) { g_current = p ? p : &g_system; }
 
 int ShowMessage(const std::string& text, UINT flags, HWND owner) {
-  PromptRequest req{Application::Get().Title(), text, flags};
+  // Always the program's title, also while the application title names the song playing.
+  PromptRequest req{sd::kAppTitle, text, flags};
   return CurrentPrompter().Message(owner, req);
 }
 

@@ -60,7 +60,7 @@ bool RunFileDialog(const FileDialogRequest& req, std::vector<std::string>& files
 Prompter& CurrentPrompter();
 void SetPrompter(Prompter* p);  // nullptr restores the system's
 
-// A message box captioned with the application title.
+// A message box captioned with the program's title.
 int ShowMessage(const std::string& text, UINT flags, HWND owner = nullptr);
 
 // A prompter for tests: records every request and answers from a script (IDOK when empty).

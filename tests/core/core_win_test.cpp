@@ -475,5 +475,29 @@ TEST_F(LibraryVerbTest, OpenFileAndAddFile) {
   EXPECT_EQ(Count(0), 2);
 }
 
+TEST_F(LibraryVerbTest, SaveListWritesTheCategoryOrSaysItCannot) {
+  ExecCommand("#AddFile", music_ + "a.mp3");
+  ExecCommand("#AddFile", music_ + "b.wav");
+  std::string list = folder_ + "列表.m3u";
+  prompter_.chosen.push_back({list});
+  ExecCommand("#SaveList");
+  ASSERT_EQ(prompter_.dialogs.size(), 1u);
+  EXPECT_TRUE(prompter_.dialogs[0].save);
+  EXPECT_EQ(prompter_.dialogs[0].filter, "播放列表(*.M3U)|*.m3u");
+  HANDLE h = CreateFileA(list.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buf[1024] = {};
+  DWORD got = 0;
+  ReadFile(h, buf, sizeof buf - 1, &got, nullptr);
+  CloseHandle(h);
+  EXPECT_EQ(std::string(buf, got), LowerAscii(music_ + "a.mp3") + "\r\n" + LowerAscii(music_ + "b.wav") + "\r\n");
+  // A folder that is not there: the message, and nothing written.
+  prompter_.chosen.push_back({folder_ + "missing\\x.m3u"});
+  ExecCommand("#SaveList", "0");
+  ASSERT_FALSE(prompter_.asked.empty());
+  EXPECT_EQ(prompter_.asked.back().text, "无法保存文件！");
+  EXPECT_EQ(prompter_.asked.back().caption, kAppTitle);
+}
+
 }  // namespace
 }  // namespace sd
