@@ -46,6 +46,20 @@ wine_start_xvfb() {
   export DISPLAY=":$dpy"
 }
 
+# A CD drive for the tests: drive r: of the prefix is a folder of the test root with the
+# drive type "cdrom" (read when the prefix's services start, so it is set before the
+# persistent wineserver). No folder is no disc; tests make the folder and its track files.
+# SD_TEST_CDROM is the folder's Unix path.
+wine_cdrom_drive() {
+  export SD_TEST_CDROM="$SD_WINE_ROOT/cdrom"
+  rm -rf "$SD_TEST_CDROM"
+  ln -sfn "$SD_TEST_CDROM" "$WINEPREFIX/dosdevices/r:"
+  if ! grep -q '^"r:"="cdrom"' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    "$WINELOADER" reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f >/dev/null 2>&1 </dev/null || true
+    "$WINESERVER" -w
+  fi
+}
+
 # Test session: private prefix and HOME, ALSA null device, Xvfb, a persistent wineserver
 # started detached from the caller's pipes (CTest waits for every holder of its pipes).
 wine_test_session_start() {
@@ -57,6 +71,7 @@ wine_test_session_start() {
   printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
   wine_start_xvfb
   wine_prefix_init
+  wine_cdrom_drive
   ("$WINESERVER" -p >/dev/null 2>&1 </dev/null &)
   "$WINELOADER" wineboot >/dev/null 2>&1 </dev/null || true
   echo "wine test session: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
