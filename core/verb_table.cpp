@@ -15,9 +15,9 @@ constexpr VerbEntry kVerbs[] = {
     {"#volleft", VolLeft, nullptr},
     {"#volright", VolRight, nullptr},
     {"#savelist", SaveList, nullptr},
-    {"#ctrllist", nullptr, nullptr},        // plug-in fills a category (engine manager)
-    {"#unregister", nullptr, nullptr},      // plug-in removes a category (engine manager)
-    {"#register", nullptr, nullptr},        // plug-in creates a category (engine manager)
+    {"#ctrllist", CtrlList, nullptr},
+    {"#unregister", Unregister, nullptr},
+    {"#register", Register, nullptr},
     {"#view", nullptr, nullptr},            // video window request
     {"#videowindow", nullptr, nullptr},     // video window toggle
     {"#installplus", InstallPlus, nullptr},

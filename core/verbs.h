@@ -41,6 +41,11 @@ void Stop(const std::string&);
 void Next(const std::string&);
 void Prev(const std::string&);
 
+// Category requests of general plug-ins.
+void Register(const std::string&);
+void CtrlList(const std::string&);
+void Unregister(const std::string&);
+
 // Engines.
 void InstallPlus(const std::string&);
 void StartUp(const std::string&);

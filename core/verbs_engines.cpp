@@ -1,5 +1,7 @@
 // Verbs that go to the engine manager.
 #include "core/commands.h"
+#include "core/dialogs.h"
+#include "core/paths.h"
 #include "core/verbs.h"
 #include "engines/plus.h"
 #include "ui/prompt.h"
@@ -7,9 +9,12 @@
 namespace sd::verbs {
 
 void InstallPlus(const std::string& arg) {
-  // Without an argument the open dialog of the plug-in package kind picks the file; the
-  // dialogs come with the library's open dialogs.
-  if (!arg.empty()) RunPluginPackage(arg);
+  if (!arg.empty()) {
+    RunPluginPackage(arg);
+    return;
+  }
+  std::vector<std::string> files;
+  if (OpenFilesDialog(files, LastFolder(), kOpenPackage) && !files.empty()) RunPluginPackage(files.front());
 }
 
 void StartUp(const std::string& arg) {

@@ -19,7 +19,11 @@
 #include "app/library_host.h"
 #include "core/dialogs.h"
 #include "library/play.h"
+#include "library/low_arena.h"
+#include "engines/plus.h"
 #include "ui/prompt.h"
+
+#include <cstring>
 
 #include <memory>
 #include "engines/plus_api.h"
@@ -497,6 +501,151 @@ TEST_F(LibraryVerbTest, SaveListWritesTheCategoryOrSaysItCannot) {
   ASSERT_FALSE(prompter_.asked.empty());
   EXPECT_EQ(prompter_.asked.back().text, "无法保存文件！");
   EXPECT_EQ(prompter_.asked.back().caption, kAppTitle);
+}
+
+// Requests of general plug-ins, with blocks in memory whose addresses fit 32 bits.
+class PluginRequestTest : public LibraryVerbTest {
+ protected:
+  void SetUp() override {
+    LibraryVerbTest::SetUp();
+    plus_ = std::make_unique<TPlus>();
+    SetPlus(plus_.get());
+  }
+  void TearDown() override {
+    SetPlus(nullptr);
+    plus_.reset();
+    LibraryVerbTest::TearDown();
+  }
+  uint32_t Low(size_t n) {
+    size_t cap = 0;
+    uint32_t a = LowArena::Instance().Alloc(n, cap);
+    std::memset(LowArena::Pointer(a), 0, n);
+    return a;
+  }
+  uint32_t Text(const std::string& t) {
+    uint32_t a = Low(t.size() + 1);
+    std::memcpy(LowArena::Pointer(a), t.c_str(), t.size() + 1);
+    return a;
+  }
+  // Runs the verb the way a plug-in's request arrives: deferred, with the sender.
+  void Request(const std::string& verb, const std::string& arg, const std::string& sender) {
+    PostCommand(verb, arg, &sender);
+    DWORD until = GetTickCount() + 3000;
+    while (option_->Deferred().Pending() && GetTickCount() < until) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      ui::Application::Get().ProcessMessages();
+    }
+  }
+  uint32_t Block(uint8_t lock, uint32_t name, uint32_t password, int32_t parent, uint8_t kind) {
+    uint32_t b = Low(20);
+    char* p = LowArena::Pointer(b);
+    p[0] = 1;  // External
+    p[1] = static_cast<char>(lock);
+    p[2] = 1;  // ReadOnly
+    std::memcpy(p + 3, &name, 4);
+    std::memcpy(p + 7, &password, 4);
+    std::memcpy(p + 15, &parent, 4);
+    p[19] = static_cast<char>(kind);
+    return b;
+  }
+  int32_t OutId(uint32_t block) {
+    int32_t v;
+    std::memcpy(&v, LowArena::Pointer(block) + 11, 4);
+    return v;
+  }
+  std::unique_ptr<TPlus> plus_;
+};
+
+TEST_F(PluginRequestTest, RegisterCreatesACategoryOfThePlugin) {
+  int before = play_->CategoryCount;
+  uint32_t b = Block(1, Text("插件类别"), Text(" pw "), -1, 1);
+  Request("#register", std::to_string(b), kMpegGuid);
+  ASSERT_EQ(play_->CategoryCount, before + 1);
+  const TPlayList& c = play_->CategoryAt(before);
+  EXPECT_EQ(c.Name, "插件类别");
+  EXPECT_FALSE(c.Editable);
+  EXPECT_TRUE(c.External);
+  EXPECT_TRUE(c.ReadOnly);
+  EXPECT_TRUE(c.Locked);
+  EXPECT_EQ(OutId(b), play_->LastId);
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST_F(PluginRequestTest, RegisterRefusals) {
+  int before = play_->CategoryCount;
+  struct Case {
+    uint32_t name;
+    int32_t parent;
+    std::string sender;
+  } cases[] = {
+      {1, 1, kMpegGuid},                                  // parent 1 (the CD list)
+      {1, 99, kMpegGuid},                                 // no such parent
+      {0, -1, kMpegGuid},                                 // no name
+      {1, -1, "{NOT-AN-ENGINE}"},                         // not an engine of ours
+  };
+  for (const auto& c : cases) {
+    uint32_t b = Block(0, c.name ? Text("x") : 0, 0, c.parent, 0);
+    Request("#register", std::to_string(b), c.sender);
+    EXPECT_EQ(play_->CategoryCount, before) << c.parent;
+    if (c.sender == kMpegGuid) EXPECT_EQ(OutId(b), -1);
+  }
+  Request("#register", "abc", kMpegGuid);
+  Request("#register", "0", kMpegGuid);
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST_F(PluginRequestTest, UnreadableBlocksShowTheMessage) {
+  int before = play_->CategoryCount;
+  Request("#register", "16", kMpegGuid);  // nothing is mapped there
+  uint32_t b = Block(0, 32, 0, -1, 0);    // a name nobody can read
+  Request("#register", std::to_string(b), kMpegGuid);
+  EXPECT_EQ(play_->CategoryCount, before);
+  ASSERT_EQ(prompter_.asked.size(), 2u);
+  EXPECT_EQ(prompter_.asked[0].text, "插件 MPEG播放插件  -  内部插件 出现错误!, 请与插件供应者联系。");
+  EXPECT_EQ(prompter_.asked[0].flags & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
+}
+
+TEST_F(PluginRequestTest, CtrlListReplacesTheEntries) {
+  int cat = play_->AddCategory("列表", -1, 0);
+  int id = play_->LastId;
+  ExecCommand("#AddFile", music_ + "c.txt");
+  play_->BeginAdd();
+  play_->AddFile(music_ + "b.wav", cat);
+  play_->EndAdd(cat);
+  uint32_t names = Low(8);
+  uint32_t n1 = Text(music_ + "a.mp3"), n2 = Text(music_ + "b.wav");
+  std::memcpy(LowArena::Pointer(names), &n1, 4);
+  std::memcpy(LowArena::Pointer(names) + 4, &n2, 4);
+  uint32_t block = Low(12);
+  int32_t count = 2;
+  std::memcpy(LowArena::Pointer(block), &id, 4);
+  std::memcpy(LowArena::Pointer(block) + 4, &count, 4);
+  std::memcpy(LowArena::Pointer(block) + 8, &names, 4);
+  Request("#ctrllist", std::to_string(block), kMpegGuid);
+  ASSERT_EQ(Count(cat), 2);
+  EXPECT_EQ(play_->CategoryAt(cat).Items[0].FileName, music_ + "a.mp3");  // as the plug-in named it
+  // An array that cannot be read: the message, and the entries stay as they were.
+  uint32_t bad = 48;
+  std::memcpy(LowArena::Pointer(block) + 8, &bad, 4);
+  Request("#ctrllist", std::to_string(block), kMpegGuid);
+  EXPECT_EQ(Count(cat), 2);
+  EXPECT_EQ(prompter_.asked.size(), 1u);
+}
+
+TEST_F(PluginRequestTest, UnregisterKeepsBuiltInsAndParents) {
+  int parent = play_->AddCategory("父", -1, 0);
+  int parentId = play_->LastId;
+  play_->AddCategory("子", parent, 0);
+  int childId = play_->LastId;
+  int before = play_->CategoryCount;
+  for (const std::string& arg : {std::string("0"), std::string("1"), std::to_string(parentId), std::string("x")}) {
+    Request("#unregister", arg, "anyone");
+    EXPECT_EQ(play_->CategoryCount, before) << arg;
+  }
+  Request("#unregister", std::to_string(childId), "anyone");
+  EXPECT_EQ(play_->CategoryCount, before - 1);
+  Request("#unregister", std::to_string(parentId), "anyone");
+  EXPECT_EQ(play_->CategoryCount, before - 2);
 }
 
 }  // namespace
