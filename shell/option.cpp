@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "engines/plus.h"
+#include "shell/bindings.h"
 #include "shell/main_form.h"
 #include "ui/app.h"
 
@@ -59,11 +60,13 @@ void TOption::SetSingle(bool on) {
 }
 void TOption::SetRepeat(bool on) {
   PlayControl::SetRepeat(on);
+  SetBindingState(kBindRepeat, on ? 3 : 0);
   MirrorOptions();
   NotifyEngines();
 }
 void TOption::SetShuffle(bool on) {
   PlayControl::SetShuffle(on);
+  SetBindingState(kBindShuffle, on ? 3 : 0);
   MirrorOptions();
   NotifyEngines();
 }
@@ -74,6 +77,7 @@ void TOption::SetRemainingTime(bool on) {
 }
 void TOption::SetOnTop(bool on) {
   onTop_ = on;
+  SetBindingState(kBindOnTop, on ? 1 : 0);
   if (MainForm* m = MainForm::Instance())
     SetWindowPos(m->hwnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   MirrorOptions();
@@ -174,9 +178,20 @@ void TOption::ClearReadOnly(const std::string& file) {
 
 void TOption::PlayStateChanged(int, int newState) {
   tenthTimer_.SetEnabled(newState == kStatePlaying);
+  SetBindingState(kBindPlayLamp, 0);
+  SetBindingState(kBindPauseLamp, 0);
+  if (newState == kStatePlaying) SetBindingState(kBindPlayLamp, 1);
+  if (newState == kStatePaused) SetBindingState(kBindPauseLamp, 1);
   StatusRecord().State = newState;
-  // Skin lamps, the information display, the spectrum and the video window follow here.
+  // The information display, the spectrum and the video window follow here.
 }
+
+void TOption::ShowTimeText(const std::string& text) { SetBindingText(kBindTime, text); }
+void TOption::ShowFraction(double fraction) { SetPositionFraction(fraction); }
+// The equaliser array goes to the engine here once the equaliser exists, and the lyrics
+// lamp lights when the song has lyrics.
+void TOption::EngineStarted() {}
+void TOption::PlaybackStopped() { SetBindingState(kBindLyricsLamp, 0); }
 
 void TOption::NotifyEngines() {
   if (TPlus* p = Plus()) p->NotifyAll();

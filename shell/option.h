@@ -62,6 +62,10 @@ class TOption : public PlayControl, public IPlayHost {
   void ClearReadOnly(const std::string& file) override;
   void PlayStateChanged(int oldState, int newState) override;
   void ShowTitle(const std::string& title) override { SetTitle(title); }
+  void ShowTimeText(const std::string& text) override;
+  void ShowFraction(double fraction) override;
+  void EngineStarted() override;
+  void PlaybackStopped() override;
   void NotifyEngines() override;
   bool ShuttingDown() override;
 

@@ -22,6 +22,7 @@
 #include "library/low_arena.h"
 #include "engines/plus.h"
 #include "ui/prompt.h"
+#include "shell/bindings.h"
 
 #include <cstring>
 
@@ -383,6 +384,37 @@ TEST_F(SettingsTest, OptionsSaveAndLoad) {
   EXPECT_EQ(ini.ReadString("播放", "循环", ""), "1");
   EXPECT_EQ(ini.ReadString("播放", "随机", ""), "1");
   EXPECT_EQ(ini.ReadString("参数", "使用热键", ""), "0");
+}
+
+// Without a skin the binding operations go nowhere; a sink sees every one of them.
+class RecordingBindings : public IBindingSink {
+ public:
+  std::vector<std::string> log;
+  void SetBindingState(int kind, int state) override {
+    log.push_back(std::to_string(kind) + "=" + std::to_string(state));
+  }
+  void SetBindingText(int kind, const std::string& text) override {
+    log.push_back(std::to_string(kind) + ":" + text);
+  }
+};
+
+TEST_F(SettingsTest, StateChangesReachTheBindings) {
+  RecordingBindings sink;
+  SetBindingSink(&sink);
+  {
+    TOption o;
+    o.SetRepeat(true);
+    o.SetShuffle(false);
+    o.SetOnTop(true);
+    o.SetTotalTime(5000);
+    o.ShowPosition(4000);
+    o.SetPlayState(kStatePaused);
+    o.SetPlayState(kStatePlaying);
+    o.SetRemainingTime(true);
+  }
+  SetBindingSink(nullptr);
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"9=3", "10=0", "23=1", "14: 1:06:40", "3=0", "4=0", "4=1", "3=0",
+                                                "4=0", "3=1", "14:-0:16:40"}));
 }
 
 TEST(FolderMasks, FromTheFileTypeBox) {
