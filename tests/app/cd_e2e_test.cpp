@@ -93,6 +93,15 @@ std::string DiscFolder() {
   return sd::WithBackslash(w);
 }
 
+// The plays counted so far are the disc's first tracks in the order the system lists them
+// (the device cannot play under Wine, so it may stay on the first one or go on).
+void ExpectPlayedInDiscOrder(const std::string& counts, const std::vector<std::string>& tracks) {
+  std::vector<std::string> played = IniKeys(counts, "播放文件");
+  ASSERT_FALSE(played.empty());
+  ASSERT_LE(played.size(), tracks.size());
+  for (size_t i = 0; i < played.size(); ++i) EXPECT_EQ(played[i], Key(tracks[i])) << "play " << i;
+}
+
 class CdE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -181,7 +190,7 @@ TEST_F(CdE2E, ADiscPutInFillsCdAudioAndTakingItOutIsNoticed) {
   const std::string counts = folder_ + "count.dat";
   ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !IniKeys(counts, "播放文件").empty(); }))
       << "nothing of \"CD Audio\" played";
-  EXPECT_EQ(IniKeys(counts, "播放文件"), std::vector<std::string>{Key(tracks[0])});
+  ExpectPlayedInDiscOrder(counts, tracks);
   EXPECT_EQ(IniInt(counts, "播放文件", Key(tracks[0])), 1);
   EXPECT_EQ(Key(tracks[0]), "r:\\" + sd::LowerAscii(sd::ExtractFileName(tracks[0])));
 
@@ -217,7 +226,7 @@ TEST_F(CdE2E, ADiscFoundWhileTheLibraryLoadsIsTakenInAndTheLibraryKept) {
   const std::string counts = folder_ + "count.dat";
   ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !IniKeys(counts, "播放文件").empty(); }))
       << "nothing of \"CD Audio\" played";
-  EXPECT_EQ(IniKeys(counts, "播放文件"), std::vector<std::string>{Key(tracks[0])});
+  ExpectPlayedInDiscOrder(counts, tracks);
   Close();
   const std::string saved = ReadText(Library());
   EXPECT_EQ(Occurrences(saved, ".mp3"), kSongs);
