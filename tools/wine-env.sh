@@ -51,6 +51,7 @@ wine_start_xvfb() {
 # persistent wineserver). No folder is no disc; tests make the folder and its track files.
 # SD_TEST_CDROM is the folder's Unix path.
 wine_cdrom_drive() {
+  [ -n "$SD_WINE_ROOT" ] && [ -d "$WINEPREFIX/dosdevices" ] || return 0
   export SD_TEST_CDROM="$SD_WINE_ROOT/cdrom"
   rm -rf "$SD_TEST_CDROM"
   ln -sfn "$SD_TEST_CDROM" "$WINEPREFIX/dosdevices/r:"
