@@ -35,10 +35,12 @@ void CdAudio::WatchTick() {
       }
     } else if (!probe_->RootExists(d.Root)) {
       d.Present = false;
-      const TPlayList& cd = play_->CategoryAt(kCdCategory);
-      for (int i = static_cast<int>(cd.Items.size()) - 1; i >= 0; --i)
-        if (FindText(play_->CategoryAt(kCdCategory).Items[i].FileKey, d.Root) != std::string::npos)
+      // Windows told of a removal may change the list: its size is read again at each step.
+      for (int i = static_cast<int>(play_->CategoryAt(kCdCategory).Items.size()) - 1; i >= 0; --i) {
+        const std::vector<TInfoRec>& items = play_->CategoryAt(kCdCategory).Items;
+        if (i < static_cast<int>(items.size()) && FindText(items[i].FileKey, d.Root) != std::string::npos)
           play_->RemoveEntries(kCdCategory, i);
+      }
     }
   }
   watching_ = false;
@@ -46,8 +48,13 @@ void CdAudio::WatchTick() {
 
 void CdAudio::PlayFile(const std::string& file) {
   device_ = devices_();
-  if (!device_) return;
-  device_->Open(file);
+  // A track that cannot be opened or played fails at once, so the player moves on instead
+  // of showing it playing while no end will ever be reported.
+  if (!device_ || !device_->Open(file)) {
+    device_.reset();
+    report_(kKeyStatus, kStateError);
+    return;
+  }
   track_ = 0;
   start_ = 0;
   end_ = -1;
@@ -71,7 +78,12 @@ void CdAudio::PlayFile(const std::string& file) {
     end_ = start_ + length;
     report_(kKeyTotalTime, static_cast<int32_t>(length / 1000));
   }
-  device_->Play(start_, end_);
+  if (!device_->Play(start_, end_)) {
+    device_->Close();
+    device_.reset();
+    report_(kKeyStatus, kStateError);
+    return;
+  }
   report_(kKeyStatus, kStatePlaying);
   positionTimer_(true);
 }

@@ -23,8 +23,9 @@ class ICdDevice {
   virtual void Close() = 0;
   virtual int64_t TrackStart(int track) = 0;   // ms
   virtual int64_t TrackLength(int track) = 0;  // ms
-  // Plays from..to (ms; to < 0: to the end) and calls back once when the command completes.
-  virtual void Play(int64_t from, int64_t to) = 0;
+  // Plays from..to (ms; to < 0: to the end) and calls back once when the command completes;
+  // false when the device refused.
+  virtual bool Play(int64_t from, int64_t to) = 0;
   virtual void Stop() = 0;
   virtual void Pause() = 0;
   virtual void Resume() = 0;

@@ -60,7 +60,7 @@ class MciCdDevice : public ICdDevice {
   }
   int64_t TrackStart(int track) override { return Status(MCI_STATUS_POSITION, track); }
   int64_t TrackLength(int track) override { return Status(MCI_STATUS_LENGTH, track); }
-  void Play(int64_t from, int64_t to) override {
+  bool Play(int64_t from, int64_t to) override {
     MCI_PLAY_PARMS play = {};
     play.dwCallback = reinterpret_cast<DWORD_PTR>(owner_);
     play.dwFrom = static_cast<DWORD>(from);
@@ -69,7 +69,7 @@ class MciCdDevice : public ICdDevice {
       play.dwTo = static_cast<DWORD>(to);
       flags |= MCI_TO;
     }
-    mciSendCommandA(id_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play));
+    return mciSendCommandA(id_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) == 0;
   }
   void Stop() override { mciSendCommandA(id_, MCI_STOP, MCI_WAIT, 0); }
   void Pause() override { mciSendCommandA(id_, MCI_PAUSE, MCI_WAIT, 0); }

@@ -40,6 +40,7 @@ struct DeviceLog {
   std::vector<std::string> calls;
   int mode = ICdDevice::kStopped;
   int64_t position = 0;
+  bool failOpen = false, failPlay = false;
 };
 
 class FakeDevice : public ICdDevice {
@@ -47,15 +48,17 @@ class FakeDevice : public ICdDevice {
   explicit FakeDevice(DeviceLog* log) : log_(log) {}
   bool Open(const std::string& f) override {
     log_->calls.push_back("open " + f);
-    return true;
+    return !log_->failOpen;
   }
   void Close() override { log_->calls.push_back("close"); }
   // Track n starts at n minutes and lasts 200 s.
   int64_t TrackStart(int track) override { return track * 60000; }
   int64_t TrackLength(int) override { return 200000; }
-  void Play(int64_t from, int64_t to) override {
+  bool Play(int64_t from, int64_t to) override {
     log_->calls.push_back("play " + std::to_string(from) + " " + std::to_string(to));
+    if (log_->failPlay) return false;
     log_->mode = kPlaying;
+    return true;
   }
   void Stop() override {
     log_->calls.push_back("stop");
@@ -185,6 +188,23 @@ TEST_F(CdAudioTest, AFileOutsideTheCategoryPlaysWithoutPositions) {
   EXPECT_EQ(log_.calls.back(), "play 0 -1");
   EXPECT_EQ(reports_, std::vector<std::string>{"%Status 1"});
   EXPECT_EQ(cd_->Message(77, 0), kPlusNotHandled);
+}
+
+TEST_F(CdAudioTest, ATrackTheDeviceRefusesFailsAtOnce) {
+  Make();
+  struct Case {
+    bool failOpen, failPlay;
+  } cases[] = {{true, false}, {false, true}};
+  for (const auto& c : cases) {
+    log_.failOpen = c.failOpen;
+    log_.failPlay = c.failPlay;
+    reports_.clear();
+    timer_ = false;
+    PlayTrack("d:\\track01.cda");
+    EXPECT_EQ(reports_, std::vector<std::string>{"%Status 4"});
+    EXPECT_FALSE(timer_);
+    EXPECT_FALSE(cd_->Playing());
+  }
 }
 
 }  // namespace
