@@ -87,10 +87,16 @@ case "${1:-test}" in
     do_build
     wine_test_session_start
     trap wine_test_session_stop EXIT
-    rc=0
-    (cd "$NAT" && ctest --output-on-failure -j "$JOBS") || rc=1
     if [ "$SD_TEST_ARCH" = win32 ]; then TW="$WIN"; else TW="$W64"; fi
-    (cd "$TW" && ctest --output-on-failure -j "$JOBS") || rc=1
+    # The two test sets side by side: the native one is mostly fuzzing (CPU), the Windows one
+    # mostly waits on Wine and on players running in real time.
+    (cd "$NAT" && ctest --output-on-failure -j 1 >"$B/native-tests.log" 2>&1) &
+    nat=$!
+    rc=0
+    (cd "$TW" && ctest --output-on-failure -j "$JOBS" >"$B/windows-tests.log" 2>&1) || rc=1
+    wait $nat || rc=1
+    echo "== native tests (AddressSanitizer, UBSan, fuzzers) =="; cat "$B/native-tests.log"
+    echo "== Windows tests under Wine ($SD_TEST_ARCH) =="; cat "$B/windows-tests.log"
     exit $rc
     ;;
   bench)

@@ -72,15 +72,15 @@ function(sd_test name)
                        PROPERTIES ${props})
 endfunction()
 
-# sd_fuzzer(name SOURCES ... [LIBS ...] [CORPUS dir]): a libFuzzer target (native build only),
-# run by CTest for a bounded time from the given seed corpus.
+# sd_fuzzer(name SOURCES ... [LIBS ...] [CORPUS dir] [SECONDS n]): a libFuzzer target (native
+# build only), run by CTest for n seconds (default 20) from the given seed corpus.
 function(sd_fuzzer name)
   cmake_parse_arguments(A "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
   if(SONGDECK_WIN32)
     return()
   endif()
   if(NOT A_SECONDS)
-    set(A_SECONDS 60)
+    set(A_SECONDS 20)
   endif()
   sd_sources(srcs ${A_SOURCES})
   add_executable(${name} ${srcs})

@@ -27,60 +27,15 @@ namespace {
 
 const char kDrive[] = "r:\\";
 
-std::string Key(const std::string& path) {
-  char buf[MAX_PATH];
-  DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return sd::LowerAscii(n ? std::string(buf, n) : path);
-}
-
-int IniInt(const std::string& file, const char* section, const std::string& key) {
-  return static_cast<int>(GetPrivateProfileIntA(section, key.c_str(), -1, file.c_str()));
-}
-
-// The key names of a section, in file order.
-std::vector<std::string> IniKeys(const std::string& file, const char* section) {
-  std::vector<char> buf(32768);
-  DWORD n = GetPrivateProfileStringA(section, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
-  std::vector<std::string> keys;
-  for (DWORD i = 0; i < n;) {
-    std::string k(buf.data() + i);
-    if (k.empty()) break;
-    i += static_cast<DWORD>(k.size()) + 1;
-    keys.push_back(k);
-  }
-  return keys;
-}
-
 size_t Occurrences(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t at = sd::FindText(text, what); at != std::string::npos; at = sd::FindText(text, what, at + 1)) ++n;
   return n;
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  CloseHandle(f);
-  return ok;
-}
-
 bool FileExists(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ReadText(const std::string& path) {
-  std::string text;
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return text;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0 && text.size() < (1u << 20)) text.append(buf, got);
-  CloseHandle(f);
-  return text;
 }
 
 // The drive's folder as the Windows side sees it through drive Z:.
@@ -96,10 +51,10 @@ std::string DiscFolder() {
 // The plays counted so far are the disc's first tracks in the order the system lists them
 // (the device cannot play under Wine, so it may stay on the first one or go on).
 void ExpectPlayedInDiscOrder(const std::string& counts, const std::vector<std::string>& tracks) {
-  std::vector<std::string> played = IniKeys(counts, "播放文件");
+  std::vector<std::string> played = e2e::IniKeys(counts, "播放文件");
   ASSERT_FALSE(played.empty());
   ASSERT_LE(played.size(), tracks.size());
-  for (size_t i = 0; i < played.size(); ++i) EXPECT_EQ(played[i], Key(tracks[i])) << "play " << i;
+  for (size_t i = 0; i < played.size(); ++i) EXPECT_EQ(played[i], e2e::FileKey(tracks[i])) << "play " << i;
 }
 
 class CdE2E : public ::testing::Test {
@@ -144,7 +99,7 @@ class CdE2E : public ::testing::Test {
   void TakeDiscOut() { e2e::RemoveTree(disc_); }
 
   std::string Library() const { return folder_ + "default.ini"; }
-  int Total() { return IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
+  int Total() { return e2e::IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
   // Waits long enough for several ticks of the watch.
   static void LetTheWatchRun() { e2e::PumpUntil(1500, [] { return false; }); }
 
@@ -188,11 +143,11 @@ TEST_F(CdE2E, ADiscPutInFillsCdAudioAndTakingItOutIsNoticed) {
   ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return FileExists(Library()); })) << "the disc was not taken in";
   ASSERT_TRUE(SendPlay());
   const std::string counts = folder_ + "count.dat";
-  ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !IniKeys(counts, "播放文件").empty(); }))
+  ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !e2e::IniKeys(counts, "播放文件").empty(); }))
       << "nothing of \"CD Audio\" played";
   ExpectPlayedInDiscOrder(counts, tracks);
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(tracks[0])), 1);
-  EXPECT_EQ(Key(tracks[0]), "r:\\" + sd::LowerAscii(sd::ExtractFileName(tracks[0])));
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(tracks[0])), 1);
+  EXPECT_EQ(e2e::FileKey(tracks[0]), "r:\\" + sd::LowerAscii(sd::ExtractFileName(tracks[0])));
 
   // Out, and a second disc in: taken in only once the first one was seen to go.
   TakeDiscOut();
@@ -202,7 +157,7 @@ TEST_F(CdE2E, ADiscPutInFillsCdAudioAndTakingItOutIsNoticed) {
   EXPECT_TRUE(e2e::PumpUntil(10000, [&] { return FileExists(Library()); })) << "the second disc was not taken in";
   Close();
   // The tracks are never written to the library file.
-  EXPECT_EQ(sd::FindText(sd::LowerAscii(ReadText(Library())), "r:\\"), std::string::npos) << ReadText(Library());
+  EXPECT_EQ(sd::FindText(sd::LowerAscii(e2e::ReadAll(Library())), "r:\\"), std::string::npos) << e2e::ReadAll(Library());
 }
 
 // A disc in the drive when the player starts is found while the library is still loading
@@ -215,7 +170,7 @@ TEST_F(CdE2E, ADiscFoundWhileTheLibraryLoadsIsTakenInAndTheLibraryKept) {
   constexpr size_t kSongs = 20000;
   std::string library = "[标准]\r\n";
   for (size_t i = 0; i < kSongs; ++i) library += "C:\\songs\\song" + std::to_string(i) + ".mp3=\r\n";
-  ASSERT_TRUE(WriteBytes(Library(), library));
+  ASSERT_TRUE(e2e::WriteBytes(Library(), library));
   std::vector<std::string> tracks = InsertDisc(12);
   ASSERT_EQ(tracks.size(), 12u);
 
@@ -224,11 +179,11 @@ TEST_F(CdE2E, ADiscFoundWhileTheLibraryLoadsIsTakenInAndTheLibraryKept) {
   LetTheWatchRun();
   ASSERT_TRUE(SendPlay());
   const std::string counts = folder_ + "count.dat";
-  ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !IniKeys(counts, "播放文件").empty(); }))
+  ASSERT_TRUE(e2e::PumpUntil(10000, [&] { return !e2e::IniKeys(counts, "播放文件").empty(); }))
       << "nothing of \"CD Audio\" played";
   ExpectPlayedInDiscOrder(counts, tracks);
   Close();
-  const std::string saved = ReadText(Library());
+  const std::string saved = e2e::ReadAll(Library());
   EXPECT_EQ(Occurrences(saved, ".mp3"), kSongs);
   EXPECT_EQ(sd::FindText(sd::LowerAscii(saved), "r:\\"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 #include "tests/app/e2e_support.h"
 
 #include "core/reg.h"
+#include "core/text.h"
 
 namespace e2e {
 
@@ -71,6 +72,61 @@ Process::~Process() {
   Kill();
   if (pi.hProcess) CloseHandle(pi.hProcess);
   if (pi.hThread) CloseHandle(pi.hThread);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+  CloseHandle(f);
+  return ok;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string data;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return data;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
+  CloseHandle(f);
+  return data;
+}
+
+std::string FileKey(const std::string& path) {
+  char buf[MAX_PATH];
+  DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
+  return sd::LowerAscii(n && n < sizeof buf ? std::string(buf, n) : path);
+}
+
+int IniInt(const std::string& file, const char* section, const std::string& key) {
+  return static_cast<int>(GetPrivateProfileIntA(section, key.c_str(), -1, file.c_str()));
+}
+
+namespace {
+std::vector<std::string> Names(const std::vector<char>& buf, DWORD n) {
+  std::vector<std::string> out;
+  for (DWORD i = 0; i < n;) {
+    std::string s(buf.data() + i);
+    if (s.empty()) break;
+    out.push_back(s);
+    i += static_cast<DWORD>(s.size()) + 1;
+  }
+  return out;
+}
+}  // namespace
+
+std::vector<std::string> IniSections(const std::string& file) {
+  std::vector<char> buf(64 * 1024);
+  return Names(buf, GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), file.c_str()));
+}
+
+std::vector<std::string> IniKeys(const std::string& file, const char* section) {
+  std::vector<char> buf(256 * 1024);
+  return Names(buf, GetPrivateProfileStringA(section, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()),
+                                             file.c_str()));
 }
 
 void DeleteProgramKey() { sd::TReg().DeleteRegKey(""); }

@@ -40,6 +40,17 @@ bool PumpUntil(DWORD ms, F done) {
   }
 }
 
+// Files and profile files as the tests look at them.
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadAll(const std::string& path);
+// The player's key of a file: its short path in lower case.
+std::string FileKey(const std::string& path);
+// An integer of a profile file; -1 when missing.
+int IniInt(const std::string& file, const char* section, const std::string& key);
+// Section names / key names of a section, in file order.
+std::vector<std::string> IniSections(const std::string& file);
+std::vector<std::string> IniKeys(const std::string& file, const char* section);
+
 // The program's registry key.
 void DeleteProgramKey();
 bool ProgramKeyExists();

@@ -12,45 +12,6 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& data) {
-  std::ofstream f(path, std::ios::binary);
-  f << data;
-}
-
-// Section names of a profile file, in file order.
-std::vector<std::string> Sections(const std::string& ini) {
-  std::vector<char> buf(64 * 1024);
-  DWORD n = GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), ini.c_str());
-  std::vector<std::string> out;
-  for (DWORD i = 0; i < n;) {
-    std::string s(buf.data() + i);
-    if (s.empty()) break;
-    out.push_back(s);
-    i += static_cast<DWORD>(s.size()) + 1;
-  }
-  return out;
-}
-
-// Key names of a section, in file order.
-std::vector<std::string> Keys(const std::string& ini, const std::string& section) {
-  std::vector<char> buf(256 * 1024);
-  DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buf.data(), static_cast<DWORD>(buf.size()),
-                                     ini.c_str());
-  std::vector<std::string> out;
-  for (DWORD i = 0; i < n;) {
-    std::string s(buf.data() + i);
-    if (s.empty()) break;
-    out.push_back(s);
-    i += static_cast<DWORD>(s.size()) + 1;
-  }
-  return out;
-}
-
 class LibraryE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,16 +42,16 @@ class LibraryE2E : public ::testing::Test {
 TEST_F(LibraryE2E, SongsListAndFolderSurviveARestart) {
   std::string song1 = music_ + "Song1.mp3", song2 = music_ + "歌曲2.mp3", missing = music_ + "missing.mp3";
   std::string song3 = music_ + "song3.mp3", song4 = music_ + "song4.mp3";
-  for (const std::string& s : {song1, song2, song3, song4}) WriteFile(s, std::string(1000, 'x'));
-  WriteFile(music_ + "专辑\\a.mp3", std::string(1000, 'x'));
-  WriteFile(music_ + "专辑\\b.mp3", std::string(1000, 'x'));
+  for (const std::string& s : {song1, song2, song3, song4}) e2e::WriteBytes(s, std::string(1000, 'x'));
+  e2e::WriteBytes(music_ + "专辑\\a.mp3", std::string(1000, 'x'));
+  e2e::WriteBytes(music_ + "专辑\\b.mp3", std::string(1000, 'x'));
   std::string list = music_ + "list.m3u";
-  WriteFile(list, song3 + "\r\n" + song4 + "\r\n");
+  e2e::WriteBytes(list, song3 + "\r\n" + song4 + "\r\n");
 
   RunAndClose({song1, song2, missing, list, music_ + "专辑"});
 
   std::string ini = folder_ + "default.ini";
-  ASSERT_EQ(Sections(ini), std::vector<std::string>{"标准"});
+  ASSERT_EQ(e2e::IniSections(ini), std::vector<std::string>{"标准"});
   // Arguments reach the library in lower case, so the stored paths are lower case; the
   // folder's files come in the order the file system lists them.
   std::vector<std::string> expected = {"password"};
@@ -103,15 +64,15 @@ TEST_F(LibraryE2E, SongsListAndFolderSurviveARestart) {
       expected.push_back(sd::LowerAscii(music_ + "专辑\\") + sd::LowerAscii(fd.cFileName));
   } while (FindNextFileA(h, &fd));
   FindClose(h);
-  std::vector<std::string> keys = Keys(ini, "标准");
+  std::vector<std::string> keys = e2e::IniKeys(ini, "标准");
   std::vector<std::string> lowered;
   for (const std::string& k : keys) lowered.push_back(sd::LowerAscii(k));
   EXPECT_EQ(lowered, expected);
-  std::string first = ReadAll(ini);
+  std::string first = e2e::ReadAll(ini);
 
   // Started again without arguments: the same library is back and saved the same way.
   RunAndClose({});
-  EXPECT_EQ(ReadAll(ini), first);
+  EXPECT_EQ(e2e::ReadAll(ini), first);
 }
 
 }  // namespace

@@ -11,16 +11,6 @@
 
 namespace {
 
-std::string Key(const std::string& path) {
-  char buf[MAX_PATH];
-  DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return sd::LowerAscii(n ? std::string(buf, n) : path);
-}
-
-int IniInt(const std::string& file, const char* section, const std::string& key) {
-  return static_cast<int>(GetPrivateProfileIntA(section, key.c_str(), -1, file.c_str()));
-}
-
 class PlaybackE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,7 +30,7 @@ class PlaybackE2E : public ::testing::Test {
     e2e::RemoveTree(folder_);
     e2e::DeleteProgramKey();
   }
-  int Total() { return IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
+  int Total() { return e2e::IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
   void Close() {
     HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
     ASSERT_TRUE(w);
@@ -60,12 +50,12 @@ TEST_F(PlaybackE2E, PlaysBothInOrderSkipsTheUnknownAndStops) {
   EXPECT_EQ(Total(), 2);
   Close();
   std::string counts = folder_ + "count.dat";
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(s1)), 1);
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(s2)), 1);
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(odd)), -1);
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(s1)), 1);
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(s2)), 1);
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(odd)), -1);
   char last[MAX_PATH] = {};
   GetPrivateProfileStringA("播放", "当前文件", "", last, sizeof last, (folder_ + "Options.ini").c_str());
-  EXPECT_EQ(std::string(last), Key(s2));  // the second song came last
+  EXPECT_EQ(std::string(last), e2e::FileKey(s2));  // the second song came last
 }
 
 TEST_F(PlaybackE2E, WithRepeatItGoesOn) {

@@ -15,25 +15,6 @@
 
 namespace {
 
-std::string Key(const std::string& path) {
-  char buf[MAX_PATH];
-  DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  return sd::LowerAscii(n ? std::string(buf, n) : path);
-}
-
-int IniInt(const std::string& file, const char* section, const std::string& key) {
-  return static_cast<int>(GetPrivateProfileIntA(section, key.c_str(), -1, file.c_str()));
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  CloseHandle(f);
-  return ok;
-}
-
 // A mono 8 kbit/s song at 44.1 kHz: one byte of stream is a millisecond.
 std::string VqfSong(unsigned milliseconds) {
   return vqftest::TwinVqFile(vqftest::Comm(0, 8, 44), milliseconds);
@@ -69,7 +50,7 @@ class VqfE2E : public ::testing::TestWithParam<VqfCase> {
     e2e::RemoveTree(folder_);
     e2e::DeleteProgramKey();
   }
-  int Total() { return IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
+  int Total() { return e2e::IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
   void Close() {
     HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
     ASSERT_TRUE(w);
@@ -85,8 +66,8 @@ class VqfE2E : public ::testing::TestWithParam<VqfCase> {
 TEST_P(VqfE2E, TheNextSongFollowsTheEndOfTheFirst) {
   const VqfCase& c = GetParam();
   const std::string first = folder_ + "first.vqf", second = folder_ + "second.vqf";
-  ASSERT_TRUE(WriteBytes(first, VqfSong(c.firstMs)));
-  ASSERT_TRUE(WriteBytes(second, VqfSong(1000)));
+  ASSERT_TRUE(e2e::WriteBytes(first, VqfSong(c.firstMs)));
+  ASSERT_TRUE(e2e::WriteBytes(second, VqfSong(1000)));
   ASSERT_TRUE(player_.Start(folder_ + "songdeck.exe", {first, second}));
   ASSERT_TRUE(e2e::PumpUntil(20000, [&] { return Total() >= 1; })) << "the first song was not played";
   const DWORD firstCounted = GetTickCount();
@@ -99,11 +80,11 @@ TEST_P(VqfE2E, TheNextSongFollowsTheEndOfTheFirst) {
   EXPECT_EQ(Total(), 2);
   Close();
   const std::string counts = folder_ + "count.dat";
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(first)), 1);
-  EXPECT_EQ(IniInt(counts, "播放文件", Key(second)), 1);
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(first)), 1);
+  EXPECT_EQ(e2e::IniInt(counts, "播放文件", e2e::FileKey(second)), 1);
   char last[MAX_PATH] = {};
   GetPrivateProfileStringA("播放", "当前文件", "", last, sizeof last, (folder_ + "Options.ini").c_str());
-  EXPECT_EQ(std::string(last), Key(second));
+  EXPECT_EQ(std::string(last), e2e::FileKey(second));
 }
 
 // The plug-in looks at the position once a second, so the end is seen up to a second and a
