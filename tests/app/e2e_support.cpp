@@ -129,6 +129,34 @@ std::vector<std::string> IniKeys(const std::string& file, const char* section) {
                                              file.c_str()));
 }
 
+bool PlayerFolder::Prepare(const std::string& tag) {
+  DeleteProgramKey();
+  SeedVersionRecord();
+  folder = MakeTempFolder(tag);
+  return CopyProgram(folder);
+}
+
+bool PlayerFolder::CopyFromDist(const std::string& relative) {
+  size_t slash = relative.find_last_of('\\');
+  if (slash != std::string::npos) CreateDirectoryA((folder + relative.substr(0, slash)).c_str(), nullptr);
+  return CopyFileA((std::string(SD_DIST_DIR) + relative).c_str(), (folder + relative).c_str(), FALSE) != FALSE;
+}
+
+int PlayerFolder::Plays() const { return IniInt(folder + "Options.ini", "播放", "播放总数"); }
+
+bool PlayerFolder::Close() {
+  HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
+  if (!w) return false;
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  return player.Wait(20000) == 0;
+}
+
+PlayerFolder::~PlayerFolder() {
+  player.Kill();
+  if (!folder.empty()) RemoveTree(folder);
+  DeleteProgramKey();
+}
+
 void DeleteProgramKey() { sd::TReg().DeleteRegKey(""); }
 
 bool ProgramKeyExists() {

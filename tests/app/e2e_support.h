@@ -56,4 +56,19 @@ void DeleteProgramKey();
 bool ProgramKeyExists();
 void SeedVersionRecord();  // so that no first-start dialog opens
 
+// A copy of the program in a folder of its own, with the registry record seeded so that no
+// first-start dialog opens; removed again, with the player ended, when it goes.
+struct PlayerFolder {
+  std::string folder;
+  Process player;
+  bool Prepare(const std::string& tag);
+  // Copies a file of the program folder (a path relative to it) into this copy.
+  bool CopyFromDist(const std::string& relative);
+  // Songs started so far ("播放总数"), -1 before the first.
+  int Plays() const;
+  // Closes the main window and waits for a clean end.
+  bool Close();
+  ~PlayerFolder();
+};
+
 }  // namespace e2e

@@ -14,31 +14,20 @@ namespace {
 class PlaybackE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    e2e::DeleteProgramKey();
-    e2e::SeedVersionRecord();
-    folder_ = e2e::MakeTempFolder("playback");
-    ASSERT_TRUE(e2e::CopyProgram(folder_));
-    ASSERT_TRUE(CopyFileA((std::string(SD_DIST_DIR) + "mpeg.dll").c_str(), (folder_ + "mpeg.dll").c_str(), FALSE));
+    ASSERT_TRUE(run_.Prepare("playback"));
+    folder_ = run_.folder;
+    ASSERT_TRUE(run_.CopyFromDist("mpeg.dll"));
     for (const char* name : {"song1.mp3", "song2.mp3"}) {
       std::string to = folder_ + name;
       ASSERT_TRUE(CopyFileA((std::string(SD_BIN_DIR) + "tests\\app\\two_seconds.mp3").c_str(), to.c_str(), FALSE));
     }
     CopyFileA((folder_ + "song1.mp3").c_str(), (folder_ + "odd.xyz").c_str(), FALSE);
   }
-  void TearDown() override {
-    player_.Kill();
-    e2e::RemoveTree(folder_);
-    e2e::DeleteProgramKey();
-  }
-  int Total() { return e2e::IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
-  void Close() {
-    HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
-    ASSERT_TRUE(w);
-    PostMessageA(w, WM_CLOSE, 0, 0);
-    ASSERT_EQ(player_.Wait(20000), 0);
-  }
+  int Total() { return run_.Plays(); }
+  void Close() { ASSERT_TRUE(run_.Close()); }
+  e2e::PlayerFolder run_;
   std::string folder_;
-  e2e::Process player_;
+  e2e::Process& player_ = run_.player;
 };
 
 TEST_F(PlaybackE2E, PlaysBothInOrderSkipsTheUnknownAndStops) {

@@ -33,32 +33,19 @@ void PrintTo(const VqfCase& c, std::ostream* os) { *os << c.name; }
 class VqfE2E : public ::testing::TestWithParam<VqfCase> {
  protected:
   void SetUp() override {
-    e2e::DeleteProgramKey();
-    e2e::SeedVersionRecord();
-    folder_ = e2e::MakeTempFolder("vqf");
-    ASSERT_TRUE(e2e::CopyProgram(folder_));
-    const std::string dist = SD_DIST_DIR;
-    ASSERT_TRUE(CopyFileA((dist + "vqf.dll").c_str(), (folder_ + "vqf.dll").c_str(), FALSE));
+    ASSERT_TRUE(run_.Prepare("vqf"));
+    folder_ = run_.folder;
+    ASSERT_TRUE(run_.CopyFromDist("vqf.dll"));
     if (GetParam().dataFile) {
-      ASSERT_TRUE(CopyFileA((dist + "twinvq2.cdb").c_str(), (folder_ + "twinvq2.cdb").c_str(), FALSE));
+      ASSERT_TRUE(run_.CopyFromDist("twinvq2.cdb"));
     }
-    ASSERT_TRUE(CreateDirectoryA((folder_ + "Ruvudo").c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA((dist + "Ruvudo\\twindeck.dll").c_str(), (folder_ + "Ruvudo\\twindeck.dll").c_str(), FALSE));
+    ASSERT_TRUE(run_.CopyFromDist("Ruvudo\\twindeck.dll"));
   }
-  void TearDown() override {
-    player_.Kill();
-    e2e::RemoveTree(folder_);
-    e2e::DeleteProgramKey();
-  }
-  int Total() { return e2e::IniInt(folder_ + "Options.ini", "播放", "播放总数"); }
-  void Close() {
-    HWND w = FindWindowA("ZEDIROdedaroriz", nullptr);
-    ASSERT_TRUE(w);
-    PostMessageA(w, WM_CLOSE, 0, 0);
-    ASSERT_EQ(player_.Wait(20000), 0);
-  }
+  int Total() { return run_.Plays(); }
+  void Close() { ASSERT_TRUE(run_.Close()); }
+  e2e::PlayerFolder run_;
   std::string folder_;
-  e2e::Process player_;
+  e2e::Process& player_ = run_.player;
 };
 
 // With the decoder's data file the first song runs its length before the second one starts;

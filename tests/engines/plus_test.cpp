@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/commands.h"
+#include "tests/engines/plugins/test_plugin_log.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "shell/option.h"
@@ -19,20 +20,7 @@
 namespace sd {
 namespace {
 
-struct SharedLog {
-  LONG counts[64];
-  LONG loads;
-};
-
-SharedLog* Log() {
-  static SharedLog* log = nullptr;
-  if (!log) {
-    HANDLE m = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SharedLog),
-                                  "songdeck_test_plugin_log");
-    log = static_cast<SharedLog*>(MapViewOfFile(m, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedLog)));
-  }
-  return log;
-}
+TestPluginLog* Log() { return OpenTestPluginLog(); }
 
 const char* kGuidA = "{11111111-2222-3333-4444-555555555555}";
 const char* kGuidB = "{AAAAAAAA-2222-3333-4444-555555555555}";
@@ -51,7 +39,7 @@ class PlusTest : public ::testing::Test {
     SetOption(option_);
     plus_ = new TPlus;
     SetPlus(plus_);
-    ZeroMemory(Log(), sizeof(SharedLog));
+    ZeroMemory(Log(), sizeof(TestPluginLog));
     ui::SetPrompter(&prompter_);
   }
   void TearDown() override {

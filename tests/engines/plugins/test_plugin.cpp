@@ -10,23 +10,11 @@
 #include <cstdint>
 
 #include "engines/plus_api.h"
+#include "tests/engines/plugins/test_plugin_log.h"
 
 namespace {
 
-struct Shared {
-  LONG counts[64];
-  LONG loads;
-};
-
-Shared* Block() {
-  static Shared* block = nullptr;
-  if (!block) {
-    HANDLE m = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
-                                  "songdeck_test_plugin_log");
-    block = static_cast<Shared*>(MapViewOfFile(m, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Shared)));
-  }
-  return block;
-}
+TestPluginLog* Block() { return OpenTestPluginLog(); }
 
 sd::PlusCallbackFn g_host = nullptr;
 char g_sender[64] = "";
