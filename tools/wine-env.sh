@@ -102,14 +102,16 @@ wine_run_player() {
   wine_prefix_init
   local args=() f
   for f in "$@"; do
-    if [ -e "$f" ]; then args+=("$(winepath -w "$(realpath "$f")" 2>/dev/null)"); else args+=("$f"); fi
+    if [ -e "$f" ]; then args+=("$("$WINELOADER" winepath.exe -w "$(realpath "$f")" 2>/dev/null | tr -d "\r")"); else args+=("$f"); fi
   done
-  if [ ${#args[@]} -eq 0 ] && [ -f "$B/dist/demo.mp3" ]; then
-    args=("$(winepath -w "$B/dist/demo.mp3")")
-  fi
-  local exe="$B/dist/songdeck.exe"
   # Without 32-bit support the same program built for x86_64 runs instead.
-  [ "$SD_TEST_ARCH" = win32 ] || exe="$B/win64/dist/songdeck.exe"
+  local dist="$B/dist"
+  [ "$SD_TEST_ARCH" = win32 ] || dist="$B/win64/dist"
+  local exe="$dist/songdeck.exe"
+  # With no files, the demo song of the program folder: one command, and music plays.
+  if [ ${#args[@]} -eq 0 ] && [ -f "$dist/demo.mp3" ]; then
+    args=("$("$WINELOADER" winepath.exe -w "$dist/demo.mp3" 2>/dev/null | tr -d "\r")")
+  fi
   "$WINELOADER" "$exe" "${args[@]}" || true
   "$WINESERVER" -w
   if [ -n "$shot" ]; then kill "$shooter" 2>/dev/null || true; kill "$(cat "$B/xvfb.pid")" 2>/dev/null || true; fi
