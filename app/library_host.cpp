@@ -84,10 +84,7 @@ TLegacyList ReadLegacyList() {
   TReg reg;
   std::vector<std::string> keys;
   // Look before opening: opening creates a key that is not there.
-  HKEY probe;
-  std::string base = "Software\\青禾软件\\青禾播放器\\文件列表";
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_READ, &probe) != ERROR_SUCCESS) return list;
-  RegCloseKey(probe);
+  if (!reg.KeyExists("文件列表")) return list;
   list.Present = true;
   // Numbers were stored as numbers; a text of digits reads too.
   auto number = [&reg](const std::string& name, int def) {

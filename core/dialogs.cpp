@@ -40,11 +40,12 @@ bool OpenFilesDialog(std::vector<std::string>& list, const std::string& initialF
       break;
   }
   HCURSOR old = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-  TOption* o = Option();
-  if (o) o->SetCommandsEnabled(false);
   std::vector<std::string> files;
-  bool ok = ui::RunFileDialog(req, files);
-  if (o) o->SetCommandsEnabled(true);
+  bool ok;
+  {
+    CommandsSuspended suspended;
+    ok = ui::RunFileDialog(req, files);
+  }
   SetCursor(old);
   if (!ok || files.empty()) return false;
   list.insert(list.end(), files.begin(), files.end());

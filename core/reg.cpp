@@ -26,6 +26,13 @@ bool TReg::OpenRegKey(const std::string& sub) {
   return true;
 }
 
+bool TReg::KeyExists(const std::string& sub) const {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, FullPath(sub).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
 void TReg::CloseRegKey() {
   if (key_) RegCloseKey(key_);
   key_ = nullptr;

@@ -20,6 +20,8 @@ class TReg {
   // Closes any open key; opens root + subkey, creating it; an empty subkey opens the root.
   bool OpenRegKey(const std::string& subkey);
   void CloseRegKey();
+  // Whether root + subkey exists, without creating it (and without opening it here).
+  bool KeyExists(const std::string& subkey) const;
   // Deletes root + subkey with everything below it (empty: the whole root); leaves no key open.
   void DeleteRegKey(const std::string& subkey);
   void RegKeyNames(std::vector<std::string>& list) const;

@@ -60,10 +60,8 @@ void SaveList(const std::string& arg) {
   int category = TextToInt(arg, p->PlayIndex);
   if (!p->ValidCategory(category)) return;
   SaveListUI ui;
-  TOption* o = Option();
-  if (o) o->SetCommandsEnabled(false);
+  CommandsSuspended suspended;
   p->ExportM3U(category, ui);
-  if (o) o->SetCommandsEnabled(true);
 }
 
 void OpenDir(const std::string& arg) { AddFolderDialog(arg.empty() ? LastFolder() : arg); }

@@ -304,12 +304,12 @@ int RunPluginPackage(const std::string& path) {
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &si, &pi))
     return -1;
-  TOption* o = Option();
-  if (o) o->SetCommandsEnabled(false);
-  // Wait with the window alive.
-  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-    ui::Application::Get().ProcessMessages();
-  if (o) o->SetCommandsEnabled(true);
+  {
+    CommandsSuspended suspended;
+    // Wait with the window alive.
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+      ui::Application::Get().ProcessMessages();
+  }
   DWORD code = static_cast<DWORD>(-1);
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hProcess);

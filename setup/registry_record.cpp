@@ -20,13 +20,11 @@ void ResetRegistryKey(const std::string& programFile) {
   TReg reg;
   std::string filters, openFolder;
   bool haveFilters = false, haveOpen = false;
-  // Read-only look-ups: opening would create the subkeys, which is harmless since the
-  // whole key is deleted next.
-  if (reg.OpenRegKey("Internet Explorer")) {
+  if (reg.KeyExists("Internet Explorer") && reg.OpenRegKey("Internet Explorer")) {
     filters = reg.ReadRegString("Filters", "\x01");
     haveFilters = filters != "\x01";
   }
-  if (reg.OpenRegKey("设定")) {
+  if (reg.KeyExists("设定") && reg.OpenRegKey("设定")) {
     openFolder = reg.ReadRegString("打开位置", "\x01");
     haveOpen = openFolder != "\x01";
   }

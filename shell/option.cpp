@@ -22,6 +22,13 @@ TOption* g_option = nullptr;
 TOption* Option() { return g_option; }
 void SetOption(TOption* o) { g_option = o; }
 
+CommandsSuspended::CommandsSuspended() : option_(g_option) {
+  if (option_) option_->SetCommandsEnabled(false);
+}
+CommandsSuspended::~CommandsSuspended() {
+  if (option_) option_->SetCommandsEnabled(true);
+}
+
 TOption::TOption(TPlay* play)
     : PlayControl(play, this),
       deferred_([](const std::string& v, const std::string& a) { ExecCommand(v, a); }),
@@ -37,6 +44,11 @@ TOption::~TOption() {
   tenthTimer_.SetEnabled(false);
   stateTimer_.SetEnabled(false);
   SaveOptions();
+}
+
+void TOption::OptionsChanged() {
+  MirrorOptions();
+  NotifyEngines();
 }
 
 void TOption::MirrorOptions() {
@@ -55,38 +67,32 @@ void TOption::MirrorOptions() {
 // skin's switches and the menus' check marks follow here as they are built.
 void TOption::SetSingle(bool on) {
   PlayControl::SetSingle(on);
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetRepeat(bool on) {
   PlayControl::SetRepeat(on);
   SetBindingState(kBindRepeat, on ? 3 : 0);
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetShuffle(bool on) {
   PlayControl::SetShuffle(on);
   SetBindingState(kBindShuffle, on ? 3 : 0);
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetRemainingTime(bool on) {
   PlayControl::SetRemainingTime(on);
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetOnTop(bool on) {
   onTop_ = on;
   SetBindingState(kBindOnTop, on ? 1 : 0);
   if (MainForm* m = MainForm::Instance())
     SetWindowPos(m->hwnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetEQEnabled(bool on) {
   eqEnabled_ = on;
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 void TOption::SetEQAutoSelect(bool on) {
   eqAuto_ = on;
@@ -95,8 +101,7 @@ void TOption::SetEQAutoSelect(bool on) {
 void TOption::SetPlayerLine(int line) {
   // The mixer clamps the line to its sources once mixer access exists.
   playerLine_ = line;
-  MirrorOptions();
-  NotifyEngines();
+  OptionsChanged();
 }
 
 void TOption::SetCommandsEnabled(bool on) {

@@ -71,6 +71,8 @@ class TOption : public PlayControl, public IPlayHost {
 
  private:
   void MirrorOptions();  // the option block of the play status record
+  // After a setter: the option block is refreshed and the loaded engines are told.
+  void OptionsChanged();
   DeferredCommands deferred_;
   ui::Timer tenthTimer_;
   ui::Timer stateTimer_;
@@ -80,6 +82,19 @@ class TOption : public PlayControl, public IPlayHost {
   int suspended_ = 0;
   bool saved_ = false;
   VolumeState volume_;
+};
+
+// The player's own inputs are suspended while one of these lives (a modal dialog, a wait
+// for an installer); nothing happens outside the player's lifetime.
+class CommandsSuspended {
+ public:
+  CommandsSuspended();
+  ~CommandsSuspended();
+  CommandsSuspended(const CommandsSuspended&) = delete;
+  CommandsSuspended& operator=(const CommandsSuspended&) = delete;
+
+ private:
+  TOption* option_;
 };
 
 // The one play options object (null outside the player's lifetime).

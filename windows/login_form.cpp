@@ -47,11 +47,12 @@ bool RunLoginForm(const std::string& prompt, std::string& text) {
   int scripted = ui::CurrentPrompter().AskText(nullptr, req, text);
   if (scripted >= 0) return scripted == 1;
   LoginState st{prompt, ""};
-  TOption* o = Option();
-  if (o) o->SetCommandsEnabled(false);
-  INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LOGIN), GetActiveWindow(), LoginProc,
-                              reinterpret_cast<LPARAM>(&st));
-  if (o) o->SetCommandsEnabled(true);
+  INT_PTR r;
+  {
+    CommandsSuspended suspended;
+    r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LOGIN), GetActiveWindow(), LoginProc,
+                        reinterpret_cast<LPARAM>(&st));
+  }
   if (r != IDOK) return false;
   text = st.text;
   return true;

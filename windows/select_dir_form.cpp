@@ -147,11 +147,12 @@ bool RunSelectDirForm(const ui::FolderPickRequest& req, ui::FolderPickResult& re
   std::vector<std::string> paths;
   g_paths = &paths;
   DirState st{&req, &result};
-  TOption* o = Option();
-  if (o) o->SetCommandsEnabled(false);
-  INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECTDIR), GetActiveWindow(), DirProc,
-                              reinterpret_cast<LPARAM>(&st));
-  if (o) o->SetCommandsEnabled(true);
+  INT_PTR r;
+  {
+    CommandsSuspended suspended;
+    r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECTDIR), GetActiveWindow(), DirProc,
+                        reinterpret_cast<LPARAM>(&st));
+  }
   g_paths = nullptr;
   return r == IDOK && !result.folder.empty();
 }

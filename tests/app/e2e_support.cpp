@@ -159,12 +159,7 @@ PlayerFolder::~PlayerFolder() {
 
 void DeleteProgramKey() { sd::TReg().DeleteRegKey(""); }
 
-bool ProgramKeyExists() {
-  HKEY k;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\青禾软件\\青禾播放器", 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
-}
+bool ProgramKeyExists() { return sd::TReg().KeyExists(""); }
 
 void SeedVersionRecord() {
   sd::TReg reg;
